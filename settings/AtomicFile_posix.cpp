@@ -1,0 +1,88 @@
+#include "AtomicFile.h"
+
+#include "QuorvelErrors.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+struct TFd {
+    int Fd = -1;
+    ~TFd() {
+        if (Fd >= 0)
+            close(Fd);
+    }
+};
+
+[[noreturn]] void RaiseFileError(int Code, const std::string& What, const std::string& Path) {
+    throw EOSError(static_cast<std::uint32_t>(Code),
+                   What + " \"" + Path +
+                       "\": " + SysErrorMessage(static_cast<std::uint32_t>(Code)));
+}
+
+// Removes the temporary file unless it was renamed into place.
+struct TTempFile {
+    std::string Path;
+    bool Kept = false;
+    ~TTempFile() {
+        if (!Kept && !Path.empty())
+            unlink(Path.c_str());
+    }
+};
+} // namespace
+
+void ReplaceFileAtomically(const std::string& Path, std::string_view Content) {
+    mode_t Mode = 0644;
+    struct stat Old {};
+    if (stat(Path.c_str(), &Old) == 0) {
+        // No write bit at all stands for the read-only attribute, which also
+        // binds an administrator.
+        if ((Old.st_mode & 0222) == 0 || access(Path.c_str(), W_OK) != 0)
+            RaiseFileError(EACCES, "Cannot write", Path);
+        Mode = Old.st_mode & 07777;
+    }
+    TTempFile Temp{Path + ".XXXXXX"};
+    TFd File{mkstemp(Temp.Path.data())};
+    if (File.Fd < 0) {
+        const int Code = errno;
+        Temp.Path.clear();
+        RaiseFileError(Code, "Cannot create a file beside", Path);
+    }
+    std::size_t Done = 0;
+    while (Done < Content.size()) {
+        const ssize_t N = write(File.Fd, Content.data() + Done, Content.size() - Done);
+        if (N < 0 && errno == EINTR)
+            continue;
+        if (N < 0)
+            RaiseFileError(errno, "Cannot write", Path);
+        Done += static_cast<std::size_t>(N);
+    }
+    if (fchmod(File.Fd, Mode) != 0 || fsync(File.Fd) != 0)
+        RaiseFileError(errno, "Cannot write", Path);
+    if (rename(Temp.Path.c_str(), Path.c_str()) != 0)
+        RaiseFileError(errno, "Cannot replace", Path);
+    Temp.Kept = true;
+}
+
+bool ReadFileText(const std::string& Path, std::string& Content) {
+    TFd File{open(Path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (File.Fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return false;
+        RaiseFileError(errno, "Cannot read", Path);
+    }
+    Content.clear();
+    char Buffer[65536];
+    for (;;) {
+        const ssize_t N = read(File.Fd, Buffer, sizeof Buffer);
+        if (N < 0 && errno == EINTR)
+            continue;
+        if (N < 0)
+            RaiseFileError(errno, "Cannot read", Path);
+        if (N == 0)
+            return true;
+        Content.append(Buffer, static_cast<std::size_t>(N));
+    }
+}

@@ -1,0 +1,82 @@
+#include "AtomicFile.h"
+
+#include "QuorvelErrors.h"
+
+#include <windows.h>
+
+namespace {
+struct THandle {
+    HANDLE H = INVALID_HANDLE_VALUE;
+    ~THandle() { Close(); }
+    void Close() {
+        if (H != INVALID_HANDLE_VALUE)
+            CloseHandle(H);
+        H = INVALID_HANDLE_VALUE;
+    }
+};
+
+[[noreturn]] void RaiseFileError(DWORD Code, const std::string& What, const std::string& Path) {
+    throw EOSError(Code, What + " \"" + Path + "\": " + SysErrorMessage(Code));
+}
+
+struct TTempFile {
+    std::string Path;
+    bool Kept = false;
+    ~TTempFile() {
+        if (!Kept)
+            DeleteFileA(Path.c_str());
+    }
+};
+} // namespace
+
+void ReplaceFileAtomically(const std::string& Path, std::string_view Content) {
+    const DWORD OldAttributes = GetFileAttributesA(Path.c_str());
+    if (OldAttributes != INVALID_FILE_ATTRIBUTES && (OldAttributes & FILE_ATTRIBUTE_READONLY))
+        RaiseFileError(ERROR_ACCESS_DENIED, "Cannot write", Path);
+    TTempFile Temp{Path + ".new" + std::to_string(GetCurrentProcessId())};
+    {
+        THandle File{CreateFileA(Temp.Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr)};
+        if (File.H == INVALID_HANDLE_VALUE) {
+            const DWORD Code = GetLastError();
+            Temp.Kept = true; // nothing was made
+            RaiseFileError(Code, "Cannot create a file beside", Path);
+        }
+        std::size_t Done = 0;
+        while (Done < Content.size()) {
+            const DWORD Chunk = static_cast<DWORD>(
+                Content.size() - Done > (1u << 20) ? (1u << 20) : Content.size() - Done);
+            DWORD Written = 0;
+            if (!WriteFile(File.H, Content.data() + Done, Chunk, &Written, nullptr) || Written == 0)
+                RaiseFileError(GetLastError(), "Cannot write", Path);
+            Done += Written;
+        }
+        if (!FlushFileBuffers(File.H))
+            RaiseFileError(GetLastError(), "Cannot write", Path);
+    }
+    if (!MoveFileExA(Temp.Path.c_str(), Path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        RaiseFileError(GetLastError(), "Cannot replace", Path);
+    Temp.Kept = true;
+}
+
+bool ReadFileText(const std::string& Path, std::string& Content) {
+    THandle File{CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (File.H == INVALID_HANDLE_VALUE) {
+        const DWORD Code = GetLastError();
+        if (Code == ERROR_FILE_NOT_FOUND || Code == ERROR_PATH_NOT_FOUND)
+            return false;
+        RaiseFileError(Code, "Cannot read", Path);
+    }
+    Content.clear();
+    char Buffer[65536];
+    for (;;) {
+        DWORD Read = 0;
+        if (!ReadFile(File.H, Buffer, sizeof Buffer, &Read, nullptr))
+            RaiseFileError(GetLastError(), "Cannot read", Path);
+        if (Read == 0)
+            return true;
+        Content.append(Buffer, Read);
+    }
+}

@@ -1,0 +1,16 @@
+# The settings store, the data folder and file list, portable use.
+set(store_dir ${CMAKE_CURRENT_LIST_DIR})
+set(store_sources U_QuorvelFct.cpp RegHive.cpp)
+if(WIN32)
+  list(APPEND store_sources U_QuorvelFct_win32.cpp Registry_win32.cpp AtomicFile_win32.cpp)
+else()
+  list(APPEND store_sources U_QuorvelFct_posix.cpp Registry_posix.cpp HiveFiles_posix.cpp
+       AtomicFile_posix.cpp)
+endif()
+list(TRANSFORM store_sources PREPEND ${store_dir}/)
+add_library(quorvel_settings STATIC ${store_sources})
+target_include_directories(quorvel_settings PUBLIC ${store_dir})
+target_link_libraries(quorvel_settings PUBLIC quorvel_core quorvel_log PRIVATE quorvel_options)
+if(WIN32)
+  target_link_libraries(quorvel_settings PUBLIC advapi32 shell32)
+endif()

@@ -1,0 +1,29 @@
+// A clean store for one test. Linux: fresh XDG folders in a temporary
+// folder (so the hive files and data folders are the test's own). Windows:
+// the real registry and application-data folders, emptied of everything the
+// program and these tests create, before and after.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+class TStoreSandbox {
+public:
+    TStoreSandbox();
+    ~TStoreSandbox();
+    TStoreSandbox(const TStoreSandbox&) = delete;
+    TStoreSandbox& operator=(const TStoreSandbox&) = delete;
+
+    // A scratch folder for files (settings.ini, a program folder...).
+    std::filesystem::path Scratch;
+    // A path separator of the platform, for composing expected paths.
+    static const char Separator;
+
+private:
+    void Clean();
+};
+
+// Uninstall entries for the installed test, under the uninstall key of the
+// given root, in the sandbox.
+void AddUninstallEntry(bool LocalMachine, const std::string& SubKey, const std::string& DisplayName,
+                       bool ExpandSz = false);

@@ -1,0 +1,44 @@
+#include "Sandbox.h"
+
+#include "Registry.h"
+
+#include <random>
+
+namespace fs = std::filesystem;
+
+const char TStoreSandbox::Separator = '\\';
+
+namespace {
+const char* const UninstallKeys[] = {
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\",
+    "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"};
+} // namespace
+
+TStoreSandbox::TStoreSandbox() {
+    std::random_device Random;
+    Scratch = fs::temp_directory_path() / ("quorvel-store-" + std::to_string(Random()));
+    fs::create_directories(Scratch);
+    Clean();
+}
+
+TStoreSandbox::~TStoreSandbox() {
+    Clean();
+    std::error_code Ignored;
+    fs::remove_all(Scratch, Ignored);
+}
+
+void TStoreSandbox::Clean() {
+    for (const auto Root : {TRegRoot::CurrentUser, TRegRoot::LocalMachine}) {
+        TRegistry Reg(RegKeyAllAccess);
+        Reg.RootKey = Root;
+        if (Root == TRegRoot::CurrentUser)
+            Reg.DeleteKey("SOFTWARE\\Tandrel");
+        for (const char* Key : UninstallKeys) {
+            if (!Reg.OpenKey(Key, false))
+                continue;
+            for (const auto& Name : Reg.GetKeyNames())
+                if (Name.rfind("QuorvelTest", 0) == 0 || Name.rfind("Tandrel Quorvel", 0) == 0)
+                    Reg.DeleteKey(Key + Name);
+        }
+    }
+}
