@@ -1,0 +1,143 @@
+#include "ChildProcess.h"
+#include "InPlaceSigner.h"
+#include "QuorvelErrors.h"
+#include "UniqueFd.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool StatRegular(const std::string& Path, struct stat& Info) {
+    return ::stat(Path.c_str(), &Info) == 0 && S_ISREG(Info.st_mode);
+}
+
+std::string RealPath(const std::string& Path) {
+    char Resolved[PATH_MAX];
+    return ::realpath(Path.c_str(), Resolved) ? std::string(Resolved) : std::string();
+}
+
+// Signtool's notion of read-only is the file's own flag: no write permission
+// for anyone. Root, who may write anyway, is told the same.
+bool IsReadOnly(const std::string& Path, const struct stat& Info) {
+    if ((Info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return true;
+    return ::access(Path.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS);
+}
+
+TSignOutcome Failed(TSignFailure Failure, std::string Subject = {},
+                    std::vector<std::string> Details = {}) {
+    return TSignOutcome{Failure, std::move(Subject), std::move(Details)};
+}
+
+TSignOutcome CannotWrite(const std::string& What, int Error) {
+    return Failed(TSignFailure::CannotWrite, {},
+                  {What + ": " + SysErrorMessage(static_cast<std::uint32_t>(Error))});
+}
+
+// A private folder beside the file for osslsigncode's output: on the same
+// file system, so the rename that replaces the file is atomic, and removed
+// with whatever is left in it on every path.
+class TScratchFolder {
+public:
+    explicit TScratchFolder(std::string Pattern) : Path(std::move(Pattern)) {
+        if (!::mkdtemp(Path.data()))
+            Path.clear();
+    }
+    TScratchFolder(const TScratchFolder&) = delete;
+    TScratchFolder& operator=(const TScratchFolder&) = delete;
+    ~TScratchFolder() {
+        if (!Path.empty()) {
+            const int Saved = errno;
+            ::unlink(File().c_str());
+            ::rmdir(Path.c_str());
+            errno = Saved;
+        }
+    }
+    bool Made() const { return !Path.empty(); }
+    std::string File() const { return Path + "/signed"; }
+
+private:
+    std::string Path;
+};
+
+// The signed copy takes the original's owner and permissions and reaches the
+// disk before it replaces the original. Returns 0 or the errno of the step
+// that failed, with What naming it.
+int Finish(const std::string& Signed, const struct stat& Original, std::string& What) {
+    auto Fail = [&What](const char* Step) {
+        What = Step;
+        return errno;
+    };
+    TUniqueFd File(::open(Signed.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!File.IsOpen())
+        return Fail("Cannot open the signed copy");
+    struct stat Now {};
+    if (::fstat(File.Get(), &Now) != 0)
+        return Fail("Cannot read the signed copy's attributes");
+    // The owner first: changing it may clear set-id bits that chmod restores.
+    if ((Now.st_uid != Original.st_uid || Now.st_gid != Original.st_gid) &&
+        ::fchown(File.Get(), Original.st_uid, Original.st_gid) != 0)
+        return Fail("Cannot give the signed file the original's owner");
+    if (::fchmod(File.Get(), Original.st_mode & 07777) != 0)
+        return Fail("Cannot give the signed file the original's permissions");
+    if (::fsync(File.Get()) != 0)
+        return Fail("Cannot write the signed file to disk");
+    return 0;
+}
+
+void SyncFolder(const std::string& Folder) {
+    TUniqueFd Dir(::open(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (Dir.IsOpen())
+        ::fsync(Dir.Get());
+}
+
+} // namespace
+
+TSignOutcome SignFileInPlace(const TSignRequest& Request, const std::string& Path,
+                             const std::string& OsslSignCode) {
+    struct stat Info {};
+    if (!StatRegular(Request.Certificate, Info))
+        return Failed(TSignFailure::FileNotFound, Request.Certificate);
+    // A link is followed, so the file it names is signed and the link stays.
+    const std::string Target = RealPath(Path);
+    struct stat Original {};
+    if (Target.empty() || !StatRegular(Target, Original))
+        return Failed(TSignFailure::FileNotFound, Path);
+    if (IsReadOnly(Target, Original))
+        return Failed(TSignFailure::ReadOnly, Path);
+    if (Request.Password.size() > MaxSecretSize)
+        return Failed(
+            TSignFailure::BadPassword, {},
+            {"The password is longer than " + std::to_string(MaxSecretSize) + " characters."});
+
+    const std::size_t Slash = Target.rfind('/');
+    const std::string Folder = Slash == 0 ? std::string("/") : Target.substr(0, Slash);
+    TScratchFolder Scratch(Target.substr(0, Slash + 1) + "." + Target.substr(Slash + 1) +
+                           ".signtool-XXXXXX");
+    if (!Scratch.Made())
+        return CannotWrite("Cannot create a temporary folder in " + Folder, errno);
+
+    std::vector<std::string> Argv = {OsslSignCode};
+    for (std::string& Arg : OsslSignArguments(Request, Target, Scratch.File(), SecretFdPath))
+        Argv.push_back(std::move(Arg));
+    const TChildResult Run = RunChild(Argv, Request.Password);
+    if (!Run.Started)
+        return Failed(
+            TSignFailure::ToolMissing, {},
+            {OsslSignCode + ": " + SysErrorMessage(static_cast<std::uint32_t>(Run.StartError))});
+    if (Run.ExitStatus != 0)
+        return ClassifyOsslFailure(Run.ExitStatus, Run.Output);
+
+    std::string What;
+    if (const int Error = Finish(Scratch.File(), Original, What))
+        return CannotWrite(What, Error);
+    if (::rename(Scratch.File().c_str(), Target.c_str()) != 0)
+        return CannotWrite("Cannot replace the original file", errno);
+    SyncFolder(Folder);
+    return {};
+}
