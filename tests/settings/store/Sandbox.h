@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 class TStoreSandbox {
@@ -18,10 +19,17 @@ public:
     std::filesystem::path Scratch;
     // A path separator of the platform, for composing expected paths.
     static const char Separator;
+    // Makes the roaming application-data folder unusable, where the platform
+    // lets a test do that; false otherwise.
+    bool BreakAppData();
 
 private:
     void Clean();
 };
+
+// Keeps another program from writing Path while the result lives, as a
+// write-protected medium or a file held open by another program would.
+std::shared_ptr<void> BlockWrites(const std::filesystem::path& Path);
 
 // Uninstall entries for the installed test, under the uninstall key of the
 // given root, in the sandbox.

@@ -3,6 +3,7 @@
 #include "Registry.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <random>
 
 namespace fs = std::filesystem;
@@ -31,4 +32,23 @@ void TStoreSandbox::Clean() {
     TRegistry Reg(RegKeyAllAccess);
     Reg.RootKey = TRegRoot::LocalMachine;
     Reg.DeleteKey("SOFTWARE");
+}
+
+bool TStoreSandbox::BreakAppData() {
+    // A file where the folder should be: nothing can be made inside it.
+    const auto Blocker = Scratch.parent_path() / "data-is-a-file";
+    std::ofstream(Blocker) << "x";
+    setenv("XDG_DATA_HOME", Blocker.c_str(), 1);
+    return true;
+}
+
+std::shared_ptr<void> BlockWrites(const fs::path& Path) {
+    // No write bit: the store honours it as the read-only attribute, also for
+    // the superuser.
+    const auto Write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(Path, Write, fs::perm_options::remove);
+    return std::shared_ptr<void>(nullptr, [Path](void*) {
+        std::error_code Ignored;
+        fs::permissions(Path, fs::perms::owner_write, fs::perm_options::add, Ignored);
+    });
 }

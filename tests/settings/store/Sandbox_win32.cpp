@@ -1,8 +1,10 @@
 #include "Sandbox.h"
 
 #include "Registry.h"
+#include "U_OstrinUtils.h"
 
 #include <random>
+#include <windows.h>
 
 namespace fs = std::filesystem;
 
@@ -41,4 +43,21 @@ void TStoreSandbox::Clean() {
                     Reg.DeleteKey(Key + Name);
         }
     }
+    std::error_code Ignored;
+    fs::remove_all(fs::path(GetSpecialFolder(CSIDL_APPDATA_NUMBER)) / "Tandrel", Ignored);
+}
+
+bool TStoreSandbox::BreakAppData() {
+    return false;
+}
+
+std::shared_ptr<void> BlockWrites(const fs::path& Path) {
+    // Shared for reading only: writers and replacers are refused, also when
+    // the tests run as an administrator.
+    HANDLE File = CreateFileA(Path.string().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return std::shared_ptr<void>(File, [](HANDLE H) {
+        if (H != INVALID_HANDLE_VALUE)
+            CloseHandle(H);
+    });
 }

@@ -1,0 +1,162 @@
+#include "U_OstrinUtils.h"
+
+#include "AnsiText.h"
+#include "OstrinPlatform.h"
+#include "ProfileFile.h"
+#include "Registry.h"
+#include "U_QuorvelFct.h"
+#include "U_UnicodeUtils.h"
+
+namespace {
+constexpr const char* MakerName = "Tandrel";
+constexpr const char* UninstallKeys[][2] = {
+    {"CU", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
+    {"LM", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
+    {"LM", "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall"}};
+
+std::uint32_t ReadAccess() {
+    return Is64BitWindows() ? RegKeyRead | RegKeyWow64_64Key : RegKeyRead;
+}
+
+std::string ProductKeyOf(const std::string& Product) {
+    return std::string(MakerKeyPath) + "\\" + Product;
+}
+} // namespace
+
+void WriteMakerValue(const std::string& Name, const std::string& Text) {
+    TRegistry Reg(RegKeyAllAccess);
+    Reg.RootKey = TRegRoot::CurrentUser;
+    if (Reg.OpenKey(MakerKeyPath, true))
+        Reg.WriteString(Name, Text);
+}
+
+std::string GetDataFolder(const std::string& ExePath, const std::string& Title) {
+    std::string Result = ProgramFolderOf(ExePath);
+    const std::string AppData = GetSpecialFolder(CSIDL_APPDATA_NUMBER);
+    if (AppData.empty())
+        return Result;
+    const std::string MakerFolder = IncludeTrailingPathDelimiter(AppData) + MakerName + PathDelim;
+    WideCreateDirectory(MakerFolder);
+    const std::string DataFolder = MakerFolder + Title;
+    WideCreateDirectory(DataFolder);
+    if (WideDirectoryExists(DataFolder))
+        Result = DataFolder + PathDelim;
+    return Result;
+}
+
+std::string CleanVirtualStore(const std::string& ProgramFolder) {
+    const std::string Shadow =
+        IncludeTrailingPathDelimiter(GetSpecialFolder(CSIDL_LOCAL_APPDATA_NUMBER)) +
+        "VirtualStore" + PathDelim +
+        (ProgramFolder.size() > DrivePrefixLength ? ProgramFolder.substr(DrivePrefixLength) : "");
+    if (!WideDirectoryExists(Shadow))
+        return {};
+    DeleteFilesByExtension(Shadow, "SPK");
+    return Shadow;
+}
+
+void ListInstalledPrograms(std::vector<std::string>& Names) {
+    const std::uint32_t Access = ReadAccess();
+    for (const auto& [RootName, Path] : UninstallKeys) {
+        TRegistry Reg(Access);
+        Reg.RootKey =
+            std::string_view(RootName) == "CU" ? TRegRoot::CurrentUser : TRegRoot::LocalMachine;
+        if (!Reg.OpenKey(Path, false))
+            continue;
+        for (const auto& SubKey : Reg.GetKeyNames()) {
+            TRegistry Entry(Access);
+            Entry.RootKey = Reg.RootKey;
+            if (!Entry.OpenKey(std::string(Path) + "\\" + SubKey, false))
+                continue;
+            std::uint32_t Type = RegNone;
+            if (Entry.GetDataType("DisplayName", Type) && Type == RegSz)
+                Names.push_back(Entry.ReadString("DisplayName"));
+            else
+                Names.push_back(SubKey);
+        }
+    }
+}
+
+bool IsInstalled(const std::string& Prefix) {
+    std::vector<std::string> Names;
+    ListInstalledPrograms(Names);
+    for (const auto& Name : Names)
+        if (StartsTextAZ(Prefix, Name))
+            return true;
+    return false;
+}
+
+void ImportSettingsIni(const std::string& Product, const std::string& IniPath) {
+    TRegistry Reg(RegKeyAllAccess);
+    Reg.RootKey = TRegRoot::CurrentUser;
+    if (!Reg.OpenKey(ProductKeyOf(Product), true))
+        return;
+    for (const auto& Name : ProfileSectionNames(IniPath, "Settings"))
+        Reg.WriteString(Name, ProfileReadString(IniPath, "Settings", Name, ""));
+    for (const auto& Name : ProfileSectionNames(IniPath, "Settings_DWORD"))
+        Reg.WriteInteger(Name, ProfileReadInteger(IniPath, "Settings_DWORD", Name, 0));
+}
+
+bool ExportSettingsIni(const std::string& Product, const std::string& IniPath) {
+    TRegistry Reg(ReadAccess());
+    Reg.RootKey = TRegRoot::CurrentUser;
+    if (!Reg.OpenKey(ProductKeyOf(Product), true))
+        return false;
+    try {
+        for (const auto& Name : Reg.GetValueNames()) {
+            std::uint32_t Type = RegNone;
+            if (!Reg.GetDataType(Name, Type))
+                continue;
+            if (Type == RegSz)
+                ProfileWriteString(IniPath, "Settings", Name, Reg.ReadString(Name));
+            else if (Type == RegDword)
+                ProfileWriteString(IniPath, "Settings_DWORD", Name,
+                                   std::to_string(Reg.ReadInteger(Name)));
+        }
+    } catch (const std::exception&) {
+        return false; // settings.ini may hold part of the values; the key stays
+    }
+    return true;
+}
+
+void DeleteProductKey(const std::string& Product) {
+    TRegistry Reg(RegKeyAllAccess);
+    Reg.RootKey = TRegRoot::CurrentUser;
+    Reg.DeleteKey(ProductKeyOf(Product));
+}
+
+void DeleteMakerValue(const std::string& Name) {
+    TRegistry Reg(RegKeyAllAccess);
+    Reg.RootKey = TRegRoot::CurrentUser;
+    if (Reg.OpenKey(MakerKeyPath, true))
+        Reg.DeleteValue(Name);
+}
+
+void DeleteMakerKeyIfEmpty() {
+    TRegistry Reg(RegKeyAllAccess);
+    Reg.RootKey = TRegRoot::CurrentUser;
+    if (!Reg.OpenKey(MakerKeyPath, false) || Reg.HasSubKeys())
+        return;
+    if (!Reg.GetValueNames().empty())
+        return;
+    Reg.CloseKey();
+    Reg.DeleteKey(MakerKeyPath);
+}
+
+void ListSubfolders(const std::string& Folder, std::vector<std::string>& Subfolders) {
+    const std::string Base = IncludeTrailingPathDelimiter(Folder);
+    for (const auto& Name : ListFolderNames(Base))
+        if (WideDirectoryExists(Base + Name))
+            Subfolders.push_back(Base + Name);
+}
+
+void RemoveMakerFolderIfEmpty() {
+    const std::string AppData = GetSpecialFolder(CSIDL_APPDATA_NUMBER);
+    if (AppData.empty())
+        return;
+    const std::string MakerFolder = IncludeTrailingPathDelimiter(AppData) + MakerName + PathDelim;
+    std::vector<std::string> Subfolders;
+    ListSubfolders(MakerFolder, Subfolders);
+    if (Subfolders.empty())
+        RemoveFolder(MakerFolder);
+}

@@ -1,0 +1,94 @@
+#include "OstrinPlatform.h"
+#include "U_OstrinUtils.h"
+
+#include <shlobj.h>
+#include <windows.h>
+
+const char PathDelim = '\\';
+const std::size_t DrivePrefixLength = 3;
+
+namespace {
+struct TFind {
+    HANDLE H;
+    ~TFind() {
+        if (H != INVALID_HANDLE_VALUE)
+            FindClose(H);
+    }
+};
+
+struct TItemIdList {
+    LPITEMIDLIST P = nullptr;
+    ~TItemIdList() {
+        if (P)
+            CoTaskMemFree(P);
+    }
+};
+
+bool IsDotEntry(const char* Name) {
+    return (Name[0] == '.' && Name[1] == 0) || (Name[0] == '.' && Name[1] == '.' && Name[2] == 0);
+}
+} // namespace
+
+std::string IncludeTrailingPathDelimiter(const std::string& Path) {
+    return !Path.empty() && Path.back() == '\\' ? Path : Path + '\\';
+}
+
+std::string ProgramFolderOf(const std::string& ExePath) {
+    const auto Delimiter = ExePath.find_last_of("\\:");
+    return Delimiter == std::string::npos ? std::string() : ExePath.substr(0, Delimiter + 1);
+}
+
+std::string GetSpecialFolder(int Csidl) {
+    TItemIdList List;
+    if (SHGetSpecialFolderLocation(nullptr, Csidl, &List.P) != S_OK || !List.P)
+        return {};
+    char Path[MAX_PATH] = {};
+    if (!SHGetPathFromIDListA(List.P, Path))
+        return {};
+    return Path;
+}
+
+std::vector<std::string> ListFolderNames(const std::string& Folder) {
+    std::vector<std::string> Names;
+    WIN32_FIND_DATAA Data;
+    TFind Find{FindFirstFileA((IncludeTrailingPathDelimiter(Folder) + "*.*").c_str(), &Data)};
+    if (Find.H == INVALID_HANDLE_VALUE)
+        return Names;
+    do {
+        if (!IsDotEntry(Data.cFileName))
+            Names.push_back(Data.cFileName);
+    } while (FindNextFileA(Find.H, &Data));
+    return Names;
+}
+
+bool RemoveFolder(const std::string& Folder) {
+    return RemoveDirectoryA(Folder.c_str()) != FALSE;
+}
+
+bool DeleteFilesByExtension(const std::string& Folder, const std::string& Extension) {
+    {
+        WIN32_FIND_DATAA Data;
+        TFind Find{FindFirstFileA((Folder + "\\*." + Extension).c_str(), &Data)};
+        if (Find.H != INVALID_HANDLE_VALUE) {
+            do {
+                if (IsDotEntry(Data.cFileName))
+                    continue;
+                const std::string Path = IncludeTrailingPathDelimiter(Folder) + Data.cFileName;
+                if (Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                    // A junction or folder link is removed as a link, never
+                    // entered: its target lies outside this folder.
+                    if (Data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                        RemoveDirectoryA(Path.c_str());
+                    else
+                        DeleteFilesByExtension(Path, Extension);
+                    continue;
+                }
+                if (Data.dwFileAttributes != FILE_ATTRIBUTE_ARCHIVE)
+                    SetFileAttributesA(Path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+                DeleteFileA(Path.c_str());
+            } while (FindNextFileA(Find.H, &Data));
+        }
+    } // the listing is closed before the folder is removed
+    RemoveDirectoryA(Folder.c_str());
+    return true;
+}
