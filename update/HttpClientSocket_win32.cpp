@@ -1,0 +1,154 @@
+#include "HttpClientSocket.h"
+
+#include "HttpClient.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+// Waits are cut into slices so that a released client ends its worker soon.
+constexpr long long SliceMs = 50;
+
+struct TAddrInfoDeleter {
+    void operator()(addrinfo* Info) const { freeaddrinfo(Info); }
+};
+
+SOCKET AsSocket(std::intptr_t Handle) {
+    return static_cast<SOCKET>(Handle);
+}
+
+// 0 when ready, or an error; Failed is set when the socket reported an error
+// (a refused connection shows in the except set).
+int SelectOnce(SOCKET S, bool ForWrite, const TSocketWait& Wait, bool& Failed) {
+    for (;;) {
+        if (Wait.Cancelled->load())
+            return HttpErrCancelled;
+        const auto Left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Wait.Deadline - THttpClock::now())
+                .count();
+        if (Left <= 0)
+            return HttpErrTimeout;
+        const long long Slice = std::min<long long>(Left, SliceMs);
+        fd_set Ready;
+        fd_set Except;
+        FD_ZERO(&Ready);
+        FD_ZERO(&Except);
+        FD_SET(S, &Ready);
+        FD_SET(S, &Except);
+        timeval Tv{static_cast<long>(Slice / 1000), static_cast<long>((Slice % 1000) * 1000)};
+        const int R =
+            select(0, ForWrite ? nullptr : &Ready, ForWrite ? &Ready : nullptr, &Except, &Tv);
+        if (R == SOCKET_ERROR)
+            return WSAGetLastError();
+        if (R > 0) {
+            Failed = FD_ISSET(S, &Except) != 0;
+            return 0;
+        }
+    }
+}
+} // namespace
+
+THttpSocket::THttpSocket() : Handle(static_cast<std::intptr_t>(INVALID_SOCKET)) {
+    WSADATA Data;
+    NetworkStarted = WSAStartup(MAKEWORD(2, 2), &Data) == 0;
+}
+
+THttpSocket::~THttpSocket() {
+    Close();
+    if (NetworkStarted)
+        WSACleanup();
+}
+
+void THttpSocket::Close() {
+    if (AsSocket(Handle) != INVALID_SOCKET) {
+        closesocket(AsSocket(Handle));
+        Handle = static_cast<std::intptr_t>(INVALID_SOCKET);
+    }
+}
+
+int THttpSocket::Descriptor() const {
+    // OpenSSL takes a SOCKET as int; Windows keeps socket values below 2^31.
+    return static_cast<int>(Handle);
+}
+
+int THttpSocket::Connect(const std::string& Host, std::uint16_t Port, const TSocketWait& Wait) {
+    if (!NetworkStarted)
+        return WSANOTINITIALISED;
+    addrinfo Hints{};
+    Hints.ai_family = AF_UNSPEC;
+    Hints.ai_socktype = SOCK_STREAM;
+    Hints.ai_protocol = IPPROTO_TCP;
+    addrinfo* Raw = nullptr;
+    const std::string Service = std::to_string(Port);
+    const int Gai = getaddrinfo(Host.c_str(), Service.c_str(), &Hints, &Raw);
+    if (Gai != 0)
+        return Gai;
+    std::unique_ptr<addrinfo, TAddrInfoDeleter> List(Raw);
+    int LastError = WSAHOST_NOT_FOUND;
+    for (addrinfo* A = List.get(); A; A = A->ai_next) {
+        Close();
+        const SOCKET S = socket(A->ai_family, A->ai_socktype, A->ai_protocol);
+        if (S == INVALID_SOCKET) {
+            LastError = WSAGetLastError();
+            continue;
+        }
+        Handle = static_cast<std::intptr_t>(S);
+        u_long NonBlocking = 1;
+        ioctlsocket(S, FIONBIO, &NonBlocking);
+        if (connect(S, A->ai_addr, static_cast<int>(A->ai_addrlen)) == 0)
+            return 0;
+        const int E = WSAGetLastError();
+        if (E != WSAEWOULDBLOCK) {
+            LastError = E;
+            continue;
+        }
+        bool Failed = false;
+        const int W = SelectOnce(S, true, Wait, Failed);
+        if (W == HttpErrCancelled || W == HttpErrTimeout)
+            return W;
+        if (W != 0) {
+            LastError = W;
+            continue;
+        }
+        int SoError = 0;
+        int Len = sizeof SoError;
+        getsockopt(S, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&SoError), &Len);
+        if (!Failed && SoError == 0)
+            return 0;
+        LastError = SoError != 0 ? SoError : WSAECONNREFUSED;
+    }
+    Close();
+    return LastError;
+}
+
+int THttpSocket::WaitReady(bool ForWrite, const TSocketWait& Wait) {
+    bool Failed = false;
+    return SelectOnce(AsSocket(Handle), ForWrite, Wait, Failed);
+}
+
+long THttpSocket::Send(const char* Data, std::size_t Size, int& Error) {
+    const int N =
+        send(AsSocket(Handle), Data, static_cast<int>(std::min<std::size_t>(Size, 1 << 20)), 0);
+    if (N != SOCKET_ERROR)
+        return N;
+    const int E = WSAGetLastError();
+    if (E == WSAEWOULDBLOCK)
+        return -1;
+    Error = E;
+    return -2;
+}
+
+long THttpSocket::Receive(char* Data, std::size_t Size, int& Error) {
+    const int N =
+        recv(AsSocket(Handle), Data, static_cast<int>(std::min<std::size_t>(Size, 1 << 20)), 0);
+    if (N != SOCKET_ERROR)
+        return N;
+    const int E = WSAGetLastError();
+    if (E == WSAEWOULDBLOCK)
+        return -1;
+    Error = E;
+    return -2;
+}

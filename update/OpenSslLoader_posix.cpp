@@ -1,0 +1,25 @@
+#include "OpenSslLoader.h"
+
+#include <dlfcn.h>
+
+TLibraryOpener PlatformLibraryOpener() {
+    return {
+        [](const std::string& Name) -> void* {
+            return dlopen(Name.c_str(), RTLD_NOW | RTLD_LOCAL);
+        },
+        [](void* Library, const char* Symbol) -> void* { return dlsym(Library, Symbol); },
+        [](void* Library) { dlclose(Library); },
+    };
+}
+
+std::vector<TOpenSslNames> PlatformOpenSslNames() {
+    return {{"libcrypto.so.3", "libssl.so.3"}, {"libcrypto.so.1.1", "libssl.so.1.1"}};
+}
+
+bool PlatformAllowsTls() {
+    return true;
+}
+
+void LoadPlatformTrustedRoots(const TOpenSslApi& Api, void* Ctx) {
+    Api.SSL_CTX_set_default_verify_paths(Ctx);
+}

@@ -1,0 +1,66 @@
+#include "OpenSslLoader.h"
+
+#include <windows.h>
+
+#include <lm.h>
+#include <wincrypt.h>
+
+TLibraryOpener PlatformLibraryOpener() {
+    return {
+        // The application folder and System32 only: a DLL planted in the
+        // current folder or on PATH is never picked up.
+        [](const std::string& Name) -> void* {
+            return LoadLibraryExA(Name.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+        },
+        [](void* Library, const char* Symbol) -> void* {
+            return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(Library), Symbol));
+        },
+        [](void* Library) { FreeLibrary(static_cast<HMODULE>(Library)); },
+    };
+}
+
+std::vector<TOpenSslNames> PlatformOpenSslNames() {
+    std::vector<TOpenSslNames> Names = {{"libcrypto-3.dll", "libssl-3.dll"},
+                                        {"libcrypto-1_1.dll", "libssl-1_1.dll"}};
+    // The official 64-bit builds carry an -x64 suffix.
+    if (sizeof(void*) == 8) {
+        Names.push_back({"libcrypto-3-x64.dll", "libssl-3-x64.dll"});
+        Names.push_back({"libcrypto-1_1-x64.dll", "libssl-1_1-x64.dll"});
+    }
+    return Names;
+}
+
+bool PlatformAllowsTls() {
+    LPBYTE Buffer = nullptr;
+    if (NetWkstaGetInfo(nullptr, 100, &Buffer) != NERR_Success)
+        return false;
+    const DWORD Major = reinterpret_cast<WKSTA_INFO_100*>(Buffer)->wki100_ver_major;
+    NetApiBufferFree(Buffer);
+    return Major >= 6;
+}
+
+namespace {
+struct TCertStore {
+    HCERTSTORE Handle;
+    ~TCertStore() {
+        if (Handle)
+            CertCloseStore(Handle, 0);
+    }
+};
+} // namespace
+
+void LoadPlatformTrustedRoots(const TOpenSslApi& Api, void* Ctx) {
+    Api.SSL_CTX_set_default_verify_paths(Ctx);
+    TCertStore Store{CertOpenSystemStoreA(0, "ROOT")};
+    if (!Store.Handle)
+        return;
+    void* X509Store = Api.SSL_CTX_get_cert_store(Ctx);
+    PCCERT_CONTEXT Cert = nullptr;
+    while ((Cert = CertEnumCertificatesInStore(Store.Handle, Cert)) != nullptr) {
+        const unsigned char* Der = Cert->pbCertEncoded;
+        if (void* X509 = Api.d2i_X509(nullptr, &Der, static_cast<long>(Cert->cbCertEncoded))) {
+            Api.X509_STORE_add_cert(X509Store, X509); // a duplicate is not an error here
+            Api.X509_free(X509);
+        }
+    }
+}
