@@ -1,0 +1,278 @@
+// The runner on POSIX systems: the one command line is split into a program
+// and its arguments as Windows would split it, the child is started with
+// posix_spawn, and the pipe and the child's end are watched together with
+// poll on a pidfd.
+#include "CommandLineSplit.h"
+#include "CommandRunner.h"
+#include "CommandRunnerOutput.h"
+#include "QuorvelErrors.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr std::uint32_t NotStarted = 0xFFFFFFFF;
+constexpr int PollIntervalMs = 20;
+
+class TUniqueFd {
+public:
+    TUniqueFd() = default;
+    explicit TUniqueFd(int Fd) : Fd(Fd) {}
+    TUniqueFd(const TUniqueFd&) = delete;
+    TUniqueFd& operator=(const TUniqueFd&) = delete;
+    ~TUniqueFd() { Close(); }
+    int Get() const { return Fd; }
+    bool IsOpen() const { return Fd >= 0; }
+    void Close() {
+        if (Fd >= 0) {
+            const int Saved = errno;
+            ::close(Fd);
+            errno = Saved;
+            Fd = -1;
+        }
+    }
+
+private:
+    int Fd = -1;
+};
+
+// A started child that is always reaped: on an error path it is killed first,
+// so no run leaves a zombie or a stray process behind.
+class TChild {
+public:
+    explicit TChild(pid_t Pid) : Pid(Pid) {}
+    TChild(const TChild&) = delete;
+    TChild& operator=(const TChild&) = delete;
+    ~TChild() {
+        if (!ExitCode) {
+            const int Saved = errno;
+            ::kill(Pid, SIGKILL);
+            Wait(0);
+            errno = Saved;
+        }
+    }
+    pid_t Get() const { return Pid; }
+    const std::optional<std::uint32_t>& Ended() const { return ExitCode; }
+
+    // Reaps the child (Options 0: waiting; WNOHANG: if it has ended). A child
+    // ended by a signal gives 128 plus the signal number, as shells report it.
+    void Wait(int Options) {
+        int Status = 0;
+        pid_t Result;
+        do
+            Result = ::waitpid(Pid, &Status, Options);
+        while (Result < 0 && errno == EINTR);
+        if (Result == 0)
+            return;
+        if (Result < 0)
+            ExitCode = NotStarted;
+        else if (WIFEXITED(Status))
+            ExitCode = static_cast<std::uint32_t>(WEXITSTATUS(Status));
+        else if (WIFSIGNALED(Status))
+            ExitCode = 128u + static_cast<std::uint32_t>(WTERMSIG(Status));
+        else
+            ExitCode = NotStarted;
+    }
+
+private:
+    pid_t Pid;
+    std::optional<std::uint32_t> ExitCode;
+};
+
+// Windows looks a program up in the folders of the search path when its name
+// holds no folder; a name with a folder is taken as it stands.
+std::optional<std::string> LocateProgram(const std::string& Name) {
+    auto IsFile = [](const std::string& Path) {
+        struct stat Info {};
+        return !Path.empty() && ::stat(Path.c_str(), &Info) == 0 && S_ISREG(Info.st_mode);
+    };
+    if (Name.find('/') != std::string::npos)
+        return IsFile(Name) ? std::optional<std::string>(Name) : std::nullopt;
+    if (Name.empty())
+        return std::nullopt;
+    const char* SearchPath = std::getenv("PATH");
+    std::string_view Folders = SearchPath ? SearchPath : "/usr/bin:/bin";
+    while (true) {
+        const std::size_t Colon = Folders.find(':');
+        std::string Folder(Folders.substr(0, Colon));
+        const std::string Candidate = (Folder.empty() ? std::string(".") : Folder) + "/" + Name;
+        if (IsFile(Candidate))
+            return Candidate;
+        if (Colon == std::string_view::npos)
+            return std::nullopt;
+        Folders.remove_prefix(Colon + 1);
+    }
+}
+
+class TSpawnActions {
+public:
+    TSpawnActions() {
+        if (int Error = ::posix_spawn_file_actions_init(&Actions))
+            RaiseOSError(static_cast<std::uint32_t>(Error));
+    }
+    TSpawnActions(const TSpawnActions&) = delete;
+    TSpawnActions& operator=(const TSpawnActions&) = delete;
+    ~TSpawnActions() { ::posix_spawn_file_actions_destroy(&Actions); }
+    posix_spawn_file_actions_t* Get() { return &Actions; }
+
+private:
+    posix_spawn_file_actions_t Actions;
+};
+
+// Standard output and standard error both go to WriteEnd; standard input is
+// the program's own. Returns 0 when the child could not be started.
+pid_t StartChild(const std::string& Program, const std::vector<std::string>& Args, int WriteEnd) {
+    TSpawnActions Actions;
+    // glibc clears close-on-exec when a descriptor is duplicated onto itself,
+    // so this also holds when the write end happens to be 1 or 2.
+    if (int Error = ::posix_spawn_file_actions_adddup2(Actions.Get(), WriteEnd, STDOUT_FILENO))
+        RaiseOSError(static_cast<std::uint32_t>(Error));
+    if (int Error = ::posix_spawn_file_actions_adddup2(Actions.Get(), WriteEnd, STDERR_FILENO))
+        RaiseOSError(static_cast<std::uint32_t>(Error));
+
+    std::vector<char*> Argv;
+    Argv.reserve(Args.size() + 1);
+    for (const std::string& Arg : Args)
+        Argv.push_back(const_cast<char*>(Arg.c_str()));
+    Argv.push_back(nullptr);
+
+    pid_t Pid = 0;
+    // glibc's posix_spawn reports a failed exec as its result and reaps the
+    // short-lived child itself.
+    if (int Error =
+            ::posix_spawn(&Pid, Program.c_str(), Actions.Get(), nullptr, Argv.data(), environ)) {
+        errno = Error;
+        return 0;
+    }
+    return Pid;
+}
+
+TUniqueFd OpenPidFd(pid_t Pid) {
+#ifdef SYS_pidfd_open
+    return TUniqueFd(static_cast<int>(::syscall(SYS_pidfd_open, Pid, 0)));
+#else
+    (void)Pid;
+    errno = ENOSYS;
+    return TUniqueFd();
+#endif
+}
+
+// An unexpected failure once the child runs: the child is ended and reaped
+// before the error is raised.
+[[noreturn]] void FailRun(TChild& Child) {
+    const int Error = errno;
+    if (!Child.Ended()) {
+        ::kill(Child.Get(), SIGKILL);
+        Child.Wait(0);
+    }
+    RaiseOSError(static_cast<std::uint32_t>(Error));
+}
+
+// Reads at most Limit bytes into Collected and gives their number: 0 at the
+// pipe's end (every writer gone) or, on a non-blocking pipe, when nothing is
+// there.
+std::size_t ReadChunk(int Fd, std::vector<char>& Buffer, std::size_t Limit,
+                      TCollectedOutput& Collected, TChild& Child) {
+    for (;;) {
+        const ssize_t Got = ::read(Fd, Buffer.data(), std::min(Limit, Buffer.size()));
+        if (Got > 0) {
+            Collected.Take(Buffer.data(), static_cast<std::size_t>(Got));
+            return static_cast<std::size_t>(Got);
+        }
+        if (Got == 0 || errno == EAGAIN)
+            return 0;
+        if (errno != EINTR)
+            FailRun(Child);
+    }
+}
+
+// Takes what is in the pipe once the child has ended, bounded by what was
+// there when the drain began, so a grandchild that goes on writing cannot
+// hold the run.
+void Drain(int Fd, std::vector<char>& Buffer, TCollectedOutput& Collected, TChild& Child) {
+    int Available = 0;
+    const int Flags = ::fcntl(Fd, F_GETFL);
+    if (Flags < 0 || ::fcntl(Fd, F_SETFL, Flags | O_NONBLOCK) != 0 ||
+        ::ioctl(Fd, FIONREAD, &Available) != 0)
+        FailRun(Child);
+    std::size_t Remaining = static_cast<std::size_t>(Available);
+    while (Remaining > 0) {
+        const std::size_t Got = ReadChunk(Fd, Buffer, Remaining, Collected, Child);
+        if (Got == 0)
+            break;
+        Remaining -= Got;
+    }
+}
+
+} // namespace
+
+std::uint32_t RunAndCapture(const std::string& CommandLine, std::string& Output) {
+    const std::optional<TCommandLineProgram> Program =
+        ResolveCommandLine(CommandLine, LocateProgram);
+    if (!Program) {
+        errno = ENOENT;
+        return NotStarted;
+    }
+
+    int Ends[2];
+    if (::pipe2(Ends, O_CLOEXEC) != 0)
+        return static_cast<std::uint32_t>(errno);
+    TUniqueFd ReadEnd(Ends[0]);
+    TUniqueFd WriteEnd(Ends[1]);
+
+    const pid_t Pid = StartChild(Program->File, Program->Args, WriteEnd.Get());
+    if (Pid == 0)
+        return NotStarted;
+    TChild Child(Pid);
+    WriteEnd.Close();
+
+    TCollectedOutput Collected;
+    std::vector<char> Buffer(64 * 1024);
+
+    // The run ends with the child, not with the pipe: a grandchild may hold
+    // the write end for as long as it lives. Kernels without pidfds (before
+    // 5.3) get the child's end polled for instead.
+    TUniqueFd ChildEnd = OpenPidFd(Pid);
+    if (!ChildEnd.IsOpen() && errno != ENOSYS)
+        FailRun(Child);
+    bool PipeOpen = true;
+    while (PipeOpen) {
+        pollfd Watch[2] = {{ReadEnd.Get(), POLLIN, 0}, {ChildEnd.Get(), POLLIN, 0}};
+        const bool HavePidFd = ChildEnd.IsOpen();
+        if (::poll(Watch, HavePidFd ? 2 : 1, HavePidFd ? -1 : PollIntervalMs) < 0) {
+            if (errno == EINTR)
+                continue;
+            FailRun(Child);
+        }
+        if (!HavePidFd)
+            Child.Wait(WNOHANG);
+        if (Child.Ended() || Watch[1].revents != 0)
+            break;
+        if (Watch[0].revents != 0)
+            PipeOpen = ReadChunk(ReadEnd.Get(), Buffer, Buffer.size(), Collected, Child) > 0;
+    }
+    // Either the child has ended or every writer is gone; in the latter case
+    // only the child's end is left to wait for.
+    if (!Child.Ended())
+        Child.Wait(0);
+    if (PipeOpen)
+        Drain(ReadEnd.Get(), Buffer, Collected, Child);
+    Collected.DeliverTo(Output);
+    return *Child.Ended();
+}

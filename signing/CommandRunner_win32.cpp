@@ -1,0 +1,232 @@
+// The runner on Windows: a named pipe read asynchronously, 255 bytes at a
+// time, while waiting for the first of the child's end and a completed read.
+#include "CommandRunner.h"
+#include "CommandRunnerOutput.h"
+#include "QuorvelErrors.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr std::uint32_t NotStarted = 0xFFFFFFFF;
+constexpr DWORD ReadSize = 255;
+constexpr UINT CancelledExitCode = 1223; // ERROR_CANCELLED
+
+// The one value shared by every run: it keeps pipe names distinct between
+// runs on different threads of this process.
+std::uint32_t NextPipeSerial() {
+    static std::atomic<std::uint32_t> Serial{0};
+    return ++Serial;
+}
+
+// Closing a handle never disturbs the last-error value the run reports.
+class THandle {
+public:
+    THandle() = default;
+    explicit THandle(HANDLE Value) : Value(Value) {}
+    THandle(const THandle&) = delete;
+    THandle& operator=(const THandle&) = delete;
+    ~THandle() { Close(); }
+    HANDLE Get() const { return Value; }
+    bool IsOpen() const { return Value != nullptr && Value != INVALID_HANDLE_VALUE; }
+    void Reset(HANDLE NewValue) {
+        Close();
+        Value = NewValue;
+    }
+    void Close() {
+        if (IsOpen()) {
+            const DWORD Saved = GetLastError();
+            CloseHandle(Value);
+            SetLastError(Saved);
+        }
+        Value = nullptr;
+    }
+
+private:
+    HANDLE Value = nullptr;
+};
+
+// One run's pipe. A read still pending when the record goes is cancelled and
+// collected first, so the system never writes into a buffer that is gone.
+struct TPipeInfo {
+    THandle ReadEnd;
+    THandle WriteEnd;
+    char Buffer[ReadSize + 1] = {};
+    TCollectedOutput Collected;
+    THandle CompletionEvent;
+    OVERLAPPED Overlapped = {};
+    bool ReadPending = false;
+
+    TPipeInfo() = default;
+    TPipeInfo(const TPipeInfo&) = delete;
+    TPipeInfo& operator=(const TPipeInfo&) = delete;
+    ~TPipeInfo() {
+        if (ReadPending && ReadEnd.IsOpen()) {
+            const DWORD Saved = GetLastError();
+            CancelIo(ReadEnd.Get());
+            DWORD Ignored = 0;
+            GetOverlappedResult(ReadEnd.Get(), &Overlapped, &Ignored, TRUE);
+            SetLastError(Saved);
+        }
+    }
+};
+
+// The started child. Until it has been waited for, leaving the run by an
+// error ends it with the cancelled code and waits for it.
+class TChildProcess {
+public:
+    TChildProcess() = default;
+    TChildProcess(const TChildProcess&) = delete;
+    TChildProcess& operator=(const TChildProcess&) = delete;
+    ~TChildProcess() {
+        if (!Ended && Process.IsOpen()) {
+            const DWORD Saved = GetLastError();
+            TerminateProcess(Process.Get(), CancelledExitCode);
+            WaitForSingleObject(Process.Get(), INFINITE);
+            SetLastError(Saved);
+        }
+    }
+    THandle Process;
+    THandle Thread;
+    bool Ended = false;
+};
+
+// Starts the next read. Returns false when the pipe is broken (every writer
+// gone); the read end is then closed.
+bool StartRead(TPipeInfo& Pipe) {
+    if (ReadFile(Pipe.ReadEnd.Get(), Pipe.Buffer, ReadSize, nullptr, &Pipe.Overlapped)) {
+        Pipe.ReadPending = true; // completed at once; the event is set all the same
+        return true;
+    }
+    const DWORD Error = GetLastError();
+    if (Error == ERROR_IO_PENDING) {
+        Pipe.ReadPending = true;
+        return true;
+    }
+    if (Error == ERROR_BROKEN_PIPE) {
+        Pipe.ReadEnd.Close();
+        return false;
+    }
+    RaiseOSError(Error);
+}
+
+// Takes the completed read. Returns false when the pipe broke instead.
+bool CollectRead(TPipeInfo& Pipe, BOOL Wait) {
+    DWORD Got = 0;
+    const BOOL Done = GetOverlappedResult(Pipe.ReadEnd.Get(), &Pipe.Overlapped, &Got, Wait);
+    Pipe.ReadPending = false;
+    if (Done) {
+        Pipe.Collected.Take(Pipe.Buffer, Got);
+        return true;
+    }
+    if (GetLastError() == ERROR_BROKEN_PIPE) {
+        Pipe.ReadEnd.Close();
+        return false;
+    }
+    RaiseOSError(GetLastError());
+}
+
+// After the child's end: the pending read, then what the pipe still holds.
+void Drain(TPipeInfo& Pipe) {
+    CancelIo(Pipe.ReadEnd.Get());
+    DWORD Got = 0;
+    if (GetOverlappedResult(Pipe.ReadEnd.Get(), &Pipe.Overlapped, &Got, TRUE) && Got > 0)
+        Pipe.Collected.Take(Pipe.Buffer, Got);
+    Pipe.ReadPending = false;
+    DWORD Available = 0;
+    while (PeekNamedPipe(Pipe.ReadEnd.Get(), nullptr, 0, nullptr, &Available, nullptr) &&
+           Available > 0) {
+        // The bytes are already there, so this read on the overlapped handle
+        // completes at once and needs no OVERLAPPED record of its own.
+        DWORD Read = 0;
+        if (!ReadFile(Pipe.ReadEnd.Get(), Pipe.Buffer, Available < ReadSize ? Available : ReadSize,
+                      &Read, nullptr))
+            RaiseOSError(GetLastError());
+        Pipe.Collected.Take(Pipe.Buffer, Read);
+    }
+}
+
+// Reads until the child ends. The child comes first in the wait, so its end
+// wins when both are signalled; the drain then takes the completed read.
+void ReadUntilChildEnds(TPipeInfo& Pipe, TChildProcess& Child) {
+    StartRead(Pipe);
+    const HANDLE Waits[2] = {Child.Process.Get(), Pipe.CompletionEvent.Get()};
+    for (;;) {
+        const DWORD Result = WaitForMultipleObjectsEx(2, Waits, FALSE, INFINITE, FALSE);
+        if (Result == WAIT_OBJECT_0)
+            return;
+        if (Result != WAIT_OBJECT_0 + 1)
+            RaiseOSError(GetLastError());
+        if (CollectRead(Pipe, FALSE))
+            StartRead(Pipe);
+    }
+}
+
+} // namespace
+
+std::uint32_t RunAndCapture(const std::string& CommandLine, std::string& Output) {
+    TPipeInfo Pipe;
+    char PipeName[64];
+    std::snprintf(PipeName, sizeof PipeName, "\\\\.\\Pipe\\AsyncAnonPipe.%.8lX.%.8lX.%.8lX",
+                  static_cast<unsigned long>(GetCurrentProcessId()),
+                  static_cast<unsigned long>(GetCurrentThreadId()),
+                  static_cast<unsigned long>(NextPipeSerial()));
+
+    SECURITY_ATTRIBUTES Inheritable = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    Pipe.ReadEnd.Reset(CreateNamedPipeA(PipeName, PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED,
+                                        PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 120000,
+                                        &Inheritable));
+    if (!Pipe.ReadEnd.IsOpen())
+        return GetLastError();
+    Pipe.WriteEnd.Reset(CreateFileA(PipeName, GENERIC_WRITE, 0, &Inheritable, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!Pipe.WriteEnd.IsOpen()) {
+        const DWORD Error = GetLastError();
+        Pipe.ReadEnd.Close();
+        return Error;
+    }
+    Pipe.CompletionEvent.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    if (!Pipe.CompletionEvent.IsOpen())
+        throw EOSError(GetLastError(), "Failed to create event");
+    Pipe.Overlapped.hEvent = Pipe.CompletionEvent.Get();
+
+    // The record's size is 68 bytes in a 32-bit program, more in a 64-bit one.
+    STARTUPINFOA Startup = {};
+    Startup.cb = sizeof(Startup);
+    Startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    Startup.wShowWindow = SW_HIDE;
+    Startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    Startup.hStdOutput = Pipe.WriteEnd.Get();
+    Startup.hStdError = Pipe.WriteEnd.Get();
+
+    // CreateProcessA may write into the command line, so it gets a copy.
+    std::vector<char> Line(CommandLine.begin(), CommandLine.end());
+    Line.push_back('\0');
+    PROCESS_INFORMATION Started = {};
+    if (!CreateProcessA(nullptr, Line.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
+                        nullptr, nullptr, &Startup, &Started))
+        return NotStarted; // the handles close with the failed start's error kept
+    TChildProcess Child;
+    Child.Process.Reset(Started.hProcess);
+    Child.Thread.Reset(Started.hThread);
+    Pipe.WriteEnd.Close();
+
+    ReadUntilChildEnds(Pipe, Child);
+
+    WaitForSingleObject(Child.Process.Get(), INFINITE);
+    Child.Ended = true;
+    DWORD ExitCode = NotStarted;
+    if (!GetExitCodeProcess(Child.Process.Get(), &ExitCode))
+        ExitCode = NotStarted;
+    Child.Thread.Close();
+
+    if (Pipe.ReadEnd.IsOpen())
+        Drain(Pipe);
+
+    Pipe.Collected.DeliverTo(Output);
+    return ExitCode;
+}

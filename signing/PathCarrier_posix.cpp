@@ -1,0 +1,5 @@
+#include "PathCarrier.h"
+
+bool CommandLineCarriesPath(const std::string& Path) {
+    return Path.find('"') == std::string::npos && (Path.empty() || Path.back() != '\\');
+}

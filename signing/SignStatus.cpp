@@ -1,0 +1,7 @@
+#include "SignStatus.h"
+
+#include "AnsiText.h"
+
+bool TextContains(std::string_view Needle, std::string_view Haystack) {
+    return ContainsTextAZ(Needle, Haystack);
+}

@@ -1,0 +1,10 @@
+#include "ChildProc.h"
+
+std::string ChildProcCommandLine(std::string_view Arguments) {
+    std::string Line = "\"" + ChildProcPath() + "\"";
+    if (!Arguments.empty()) {
+        Line += ' ';
+        Line += Arguments;
+    }
+    return Line;
+}

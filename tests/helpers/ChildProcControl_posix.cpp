@@ -1,0 +1,11 @@
+#include "ChildProc.h"
+
+std::string ChildProcPath() {
+    return QUORVEL_CHILDPROC_PATH;
+}
+
+#include <csignal>
+
+void EndProcess(unsigned long Pid) {
+    ::kill(static_cast<pid_t>(Pid), SIGKILL);
+}

@@ -1,0 +1,42 @@
+// quorvel_childproc: see ChildProc.h.
+#include "ChildProcMain.h"
+#include "ChildProc.h"
+
+#include <cstdlib>
+#include <string>
+
+int main(int argc, char** argv) {
+    for (int I = 1; I < argc; ++I)
+        if (std::string_view(argv[I]) == "@argv") {
+            for (int J = 0; J < argc; ++J)
+                WriteTo(TStream::Out, HexEncode(argv[J]) + "\n");
+            return 0;
+        }
+
+    for (int I = 1; I < argc; ++I) {
+        const std::string_view Command = argv[I];
+        const char* Value = I + 1 < argc ? argv[I + 1] : "";
+        if (Command == "grandchild") {
+            WriteTo(TStream::Out, "grandchild " + std::to_string(StartGrandchild()) + "\n");
+            continue;
+        }
+        ++I;
+        if (Command == "out")
+            WriteTo(TStream::Out, Value);
+        else if (Command == "err")
+            WriteTo(TStream::Err, Value);
+        else if (Command == "outhex")
+            WriteTo(TStream::Out, HexDecode(Value));
+        else if (Command == "big")
+            WriteTo(TStream::Out, ChildBigOutput(std::strtoul(Value, nullptr, 10)));
+        else if (Command == "sleep")
+            SleepSeconds(static_cast<unsigned>(std::strtoul(Value, nullptr, 10)));
+        else if (Command == "exit")
+            return static_cast<int>(std::strtoul(Value, nullptr, 10));
+        else {
+            WriteTo(TStream::Err, "quorvel_childproc: unknown command " + std::string(Command));
+            return 125;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,96 @@
+// The runner against the helper child: what comes back through the pipe, and
+// in which order, for each way a child can behave.
+#include "ChildProc.h"
+#include "CommandRunner.h"
+#include "QuorvelErrors.h"
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+std::uint32_t RunChild(const std::string& Arguments, std::string& Output) {
+    return RunAndCapture(ChildProcCommandLine(Arguments), Output);
+}
+
+TEST(RunAndCapture, ReturnsTheChildsExitCode) {
+    for (const std::uint32_t Code : {0u, 1u, 2u, 42u, 255u}) {
+        std::string Output = "before";
+        EXPECT_EQ(RunChild("out x exit " + std::to_string(Code), Output), Code);
+        EXPECT_EQ(Output, "beforex");
+    }
+}
+
+TEST(RunAndCapture, AppendsBothStreamsInWriteOrderWithNormalisedBreaks) {
+    std::string Output = "earlier text|";
+    EXPECT_EQ(RunChild("out \"one \" err \"two \" out three err four exit 3", Output), 3u);
+    EXPECT_EQ(Output, "earlier text|one two threefour");
+
+    Output = "";
+    EXPECT_EQ(RunChild("outhex 6f75740a err e1 outhex 0d0a6f32 err \"e2 \" outhex 0a", Output), 0u);
+    EXPECT_EQ(Output, "out\r\ne1\r\no2e2 \r\n");
+}
+
+TEST(RunAndCapture, KeepsEveryByteIncludingNul) {
+    std::string Output = "x";
+    EXPECT_EQ(RunChild("outhex 00610062000a00ff", Output), 0u);
+    EXPECT_EQ(Output, std::string("x\0a\0b\0\r\n\0\xff", 10));
+}
+
+TEST(RunAndCapture, ANullOutputLeavesTheTextAsItWas) {
+    std::string Output = "keep me";
+    EXPECT_EQ(RunChild("", Output), 0u);
+    EXPECT_EQ(Output, "keep me");
+    EXPECT_EQ(RunChild("exit 7", Output), 7u);
+    EXPECT_EQ(Output, "keep me");
+}
+
+TEST(RunAndCapture, CarriesTenMegabytesIntact) {
+    const std::size_t Size = 10 * 1024 * 1024 + 17;
+    const std::string Expected = NormalizeLineBreaks(ChildBigOutput(Size));
+    std::string Output;
+    EXPECT_EQ(RunChild("big " + std::to_string(Size) + " err end", Output), 0u);
+    ASSERT_EQ(Output.size(), Expected.size() + 3);
+    EXPECT_TRUE(Output.compare(0, Expected.size(), Expected) == 0);
+    EXPECT_EQ(Output.substr(Expected.size()), "end");
+}
+
+// The grandchild holds the pipe for an hour; the run must end with the child.
+// Only the test's own time-out, far shorter, guards against a hang.
+TEST(RunAndCapture, EndsWithTheChildWhileAGrandchildHoldsThePipe) {
+    std::string Output;
+    EXPECT_EQ(RunChild("out start grandchild out end exit 5", Output), 5u);
+    const std::size_t At = Output.find("grandchild ");
+    ASSERT_NE(At, std::string::npos) << Output;
+    EndProcess(std::stoul(Output.substr(At + 11)));
+    EXPECT_EQ(Output.substr(0, 5), "start");
+    EXPECT_EQ(Output.substr(Output.size() - 5), "\r\nend");
+}
+
+// A child that cannot be started, many times over: no exception, the text as
+// it was, and the platform's error from the failed start.
+TEST(RunAndCapture, AChildThatCannotStartGivesAllOnesAndLeavesTheText) {
+    TTempFolder Folder;
+    const std::filesystem::path Plain = Folder.Path / "plain.exe";
+    std::ofstream(Plain) << "not a program\n";
+    const std::filesystem::path Dir = Folder.Path / "a folder";
+    std::filesystem::create_directory(Dir);
+    const std::string CommandLines[] = {
+        "\"" + (Folder.Path / "missing program").string() + "\" sign x",
+        "\"" + Dir.string() + "\" sign x",
+        "\"" + Plain.string() + "\" sign x",
+    };
+    for (const std::string& CommandLine : CommandLines)
+        for (int I = 0; I < 200; ++I) {
+            std::string Output = "untouched";
+            std::uint32_t Result = 0;
+            ASSERT_NO_THROW(Result = RunAndCapture(CommandLine, Output)) << CommandLine;
+            ASSERT_EQ(Result, 0xFFFFFFFFu) << CommandLine;
+            ASSERT_NE(GetLastOSErrorCode(), 0u) << CommandLine;
+            ASSERT_EQ(Output, "untouched") << CommandLine;
+        }
+}
+
+} // namespace
