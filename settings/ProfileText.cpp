@@ -133,6 +133,7 @@ std::string ProfileTextWrite(std::string_view Text, std::string_view Section, st
             const auto Entry = EntryOf(Lines[I].Text);
             if (Entry && SameTextAZ(Entry->Name, Name)) {
                 Replace = I;
+                NewLine = std::string(Entry->Name) + "=" + std::string(Value); // its spelling stays
                 break;
             }
         }
