@@ -1,0 +1,53 @@
+#include "SignToolDiscovery.h"
+
+#include <windows.h>
+
+namespace {
+// Owns a FindFirstFileA search handle.
+class TFindHandle {
+public:
+    explicit TFindHandle(HANDLE Handle) : Handle(Handle) {}
+    ~TFindHandle() {
+        if (Handle != INVALID_HANDLE_VALUE)
+            FindClose(Handle);
+    }
+    TFindHandle(const TFindHandle&) = delete;
+    TFindHandle& operator=(const TFindHandle&) = delete;
+    HANDLE Get() const { return Handle; }
+
+private:
+    HANDLE Handle;
+};
+} // namespace
+
+std::string SignToolSdkFolder(const std::string&) {
+    return "C:\\Program Files\\Microsoft SDKs\\Windows\\";
+}
+
+std::string SignToolBelowEntry() {
+    return "\\bin\\signtool.exe";
+}
+
+std::string SignToolFileName() {
+    return "signtool.exe";
+}
+
+std::vector<std::string> ListFolderEntries(const std::string& Folder) {
+    std::vector<std::string> Entries;
+    WIN32_FIND_DATAA Data{};
+    // FindFirstFileA returns entries of every attribute, so nothing is left out.
+    TFindHandle Find(FindFirstFileA((Folder + "*").c_str(), &Data));
+    if (Find.Get() == INVALID_HANDLE_VALUE)
+        return Entries;
+    do {
+        Entries.emplace_back(Data.cFileName);
+    } while (FindNextFileA(Find.Get(), &Data));
+    return Entries;
+}
+
+bool IsExistingFile(const std::string& Path) {
+    if (Path.empty())
+        return false;
+    const DWORD Attributes = GetFileAttributesA(Path.c_str());
+    return Attributes != INVALID_FILE_ATTRIBUTES && (Attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}

@@ -1,0 +1,390 @@
+#include "U_MainDlg.h"
+
+#include "Addresses.h"
+#include "AppInfo.h"
+#include "EnvProbe.h"
+#include "SignBatch.h"
+#include "SignToolDiscovery.h"
+#include "U_Log.h"
+#include "U_MsgDlg.h"
+#include "U_TaskBarProgressUnit.h"
+
+#include <charconv>
+
+namespace {
+
+// The log pane Memo1 as the signing engine sees it.
+class TMemoPane : public ILogPane {
+public:
+    explicit TMemoPane(IMainView& View) : View(View) {}
+    void Add(const std::string& Text) override { View.AddLogText(Text); }
+
+private:
+    IMainView& View;
+};
+
+// A stored whole number, 0 when it is missing or not a number.
+int StoredIndex(const std::string& Text) {
+    int Value = 0;
+    const char* First = Text.data();
+    const char* Last = First + Text.size();
+    if (First != Last && *First == '+')
+        ++First;
+    const auto [End, Error] = std::from_chars(First, Last, Value);
+    if (Error != std::errc() || End != Last || First == Last)
+        return 0;
+    return Value;
+}
+
+constexpr const char* CertificateFilter = "X.509 Certificate|*.*";
+
+} // namespace
+
+TMainDlg::TMainDlg(IMainView& View, IMainServices& Services)
+    : View(View), Services(Services), Run(Services.CommandRunner()) {}
+
+TMainDlg::~TMainDlg() {
+    FormDestroy();
+}
+
+bool TMainDlg::Guard(const std::function<void()>& Handler) noexcept {
+    try {
+        Handler();
+        return true;
+    } catch (const std::exception& Error) {
+        HandleException(Error);
+    } catch (...) {
+        HandleException(std::runtime_error("Unknown error"));
+    }
+    return false;
+}
+
+void TMainDlg::HandleException(const std::exception& Error) noexcept {
+    try {
+        View.MessageBoxA(Error.what(), AppInfo::Title, MB_OK_Flag | MB_ICONERROR_Flag);
+    } catch (...) {
+        // Nowhere left to report to; the handler has already ended.
+    }
+}
+
+void TMainDlg::FormCreate() {
+    Services.ImportPortableSettings();
+}
+
+void TMainDlg::AppEvtActivate() {
+    if (ActivateHandled)
+        return;
+    // First of all, so that a failing step can never run the sequence twice.
+    ActivateHandled = true;
+
+    const std::string ExePath = Services.ExePath();
+    Services.RecordRunningExecutable();
+
+    const std::string Caption =
+        std::string(AppInfo::Title) + " v" + Services.FileVersionText(ExePath);
+    View.SetCaption(Caption);
+
+    TaskProgress = std::make_unique<TTaskProgressBar>(View.CreateTaskbarPort());
+
+    const bool Debug = Services.ReadSetting("DebugLog") == "1";
+    Log = Services.CreateLog(Services.LogFilePath(), Debug);
+    for (const std::string& Notice : Services.TakeStoreNotices())
+        Log->Write(Notice, LogError);
+
+    WriteStartingLines(*Log, ExePath, Caption);
+    const std::vector<std::string> Arguments = Services.Arguments();
+    Services.WriteEnvironmentFacts(*Log, Arguments.empty()
+                                             ? std::optional<std::string>()
+                                             : std::optional<std::string>(Arguments.front()));
+
+    for (const std::string& Line : Services.LoadFileList())
+        View.AddRow(Line, ssPending);
+    FileListLoaded = true;
+
+    RestoreOrDiscoverSignTool();
+
+    View.SetFieldText(TMainField::certifpath_txt, Services.ReadSetting("Certificate"));
+
+    const std::string Password = Services.ReadSetting("Password");
+    if (!Password.empty()) {
+        View.SetFieldText(TMainField::password_txt, Password);
+        View.SetChecked(TMainCheck::password_chk, true);
+    }
+
+    View.SetDownloadLinkVisible(View.FieldText(TMainField::signtool_txt).empty());
+
+    const std::string TimeStampURL = Services.ReadSetting("TimeStampURL");
+    if (!TimeStampURL.empty())
+        View.SetFieldText(TMainField::timestamp_txt, TimeStampURL);
+    else if (!Addresses::TimestampServers.empty())
+        View.SetFieldText(TMainField::timestamp_txt, Addresses::TimestampServers.front());
+
+    View.SetDigestIndex(TMainDigestList::certDigest_cmb,
+                        StoredIndex(Services.ReadSetting("CertDigest")));
+    View.SetDigestIndex(TMainDigestList::timeDigest_cmb,
+                        StoredIndex(Services.ReadSetting("TimeStampDigest")));
+
+    UpdateChecker = Services.CreateUpdateChecker(*Log, View.Dispatcher(), *this);
+    AutoCheckPending = true;
+    Checkforupdate1Click();
+}
+
+void TMainDlg::RestoreOrDiscoverSignTool() {
+    const std::string Stored = Services.ReadSetting("SignTool");
+    if (Services.FileExists(Stored)) {
+        View.SetFieldText(TMainField::signtool_txt, Stored);
+        return;
+    }
+    const std::string SdkFolder = Services.SignToolSdkFolder();
+    SearchSignTool(
+        SdkFolder, Services.ListFolder(SdkFolder),
+        [this](const std::string& Path) { return Services.FileExists(Path); },
+        [this](const std::string& Path) {
+            View.SetFieldText(TMainField::signtool_txt, Path);
+            Services.WriteSetting("SignTool", View.FieldText(TMainField::signtool_txt));
+        });
+}
+
+void TMainDlg::browsesign_btnClick() {
+    if (const auto Chosen = View.ExecuteOpenDialog(SignToolFilter())) {
+        View.SetFieldText(TMainField::signtool_txt, *Chosen);
+        Services.WriteSetting("SignTool", View.FieldText(TMainField::signtool_txt));
+    }
+}
+
+void TMainDlg::browsecert_btnClick() {
+    if (const auto Chosen = View.ExecuteOpenDialog(CertificateFilter)) {
+        View.SetFieldText(TMainField::certifpath_txt, *Chosen);
+        Services.WriteSetting("Certificate", View.FieldText(TMainField::certifpath_txt));
+    }
+}
+
+void TMainDlg::downloadSDK_lblClick() {
+    View.OpenAddressEx(Addresses::SignToolDocumentation);
+}
+
+void TMainDlg::timestamp_chkClick() {
+    View.SetFieldEnabled(TMainField::timestamp_txt, View.Checked(TMainCheck::timestamp_chk));
+}
+
+void TMainDlg::timestamp_txtChange() {
+    Services.WriteSetting("TimeStampURL", View.FieldText(TMainField::timestamp_txt));
+}
+
+void TMainDlg::timeDigest_cmbChange() {
+    Services.WriteIntSetting("TimeStampDigest", View.DigestIndex(TMainDigestList::timeDigest_cmb));
+}
+
+void TMainDlg::certDigest_cmbChange() {
+    Services.WriteIntSetting("CertDigest", View.DigestIndex(TMainDigestList::certDigest_cmb));
+}
+
+void TMainDlg::password_txtChange() {
+    if (View.Checked(TMainCheck::password_chk))
+        Services.WriteSetting("Password", View.FieldText(TMainField::password_txt));
+}
+
+void TMainDlg::password_chkClick() {
+    Services.WriteSetting("Password", View.Checked(TMainCheck::password_chk)
+                                          ? View.FieldText(TMainField::password_txt)
+                                          : std::string());
+}
+
+void TMainDlg::add_btnClick() {
+    if (const auto Chosen = View.ExecuteOpenDialog(getODFilter()))
+        View.AddRow(*Chosen, ssPending);
+}
+
+void TMainDlg::remove_btnClick() {
+    // A deleted row's place is examined again: the next row has moved into it.
+    int Index = 0;
+    while (Index < View.RowCount()) {
+        if (View.RowSelected(Index))
+            View.DeleteRow(Index);
+        else
+            ++Index;
+    }
+}
+
+void TMainDlg::ignore_btnClick() {
+    View.DeleteAllRows();
+}
+
+void TMainDlg::lstDblClick() {
+    const int Count = View.RowCount();
+    int Index = 0;
+    while (Index < Count && !View.RowSelected(Index))
+        ++Index;
+    if (Index == Count)
+        return;
+
+    TBatchCounters Counters;
+    std::string Output;
+    const std::uint32_t ExitCode = SignListItem(Index, Output);
+    LastStatus = Counters.Count(Output, ExitCode);
+    View.SetRowStatus(Index, LastStatus);
+    View.ShowMessage(Counters.SummaryText());
+}
+
+void TMainDlg::sign_btnClick() {
+    if (!Services.FileExists(View.FieldText(TMainField::signtool_txt))) {
+        View.ShowMessage("SignTool not found !");
+        return;
+    }
+    if (!Services.FileExists(View.FieldText(TMainField::certifpath_txt))) {
+        View.ShowMessage("Certificate not found !");
+        return;
+    }
+    if (View.RowCount() < 1) {
+        View.ShowMessage("No file to sign !");
+        return;
+    }
+
+    View.ClearLog();
+    View.RedrawLog();
+
+    const int Count = View.RowCount();
+    SetProgressMax(Count - 1);
+
+    TBatchCounters Counters;
+    for (int Index = 0; Index < Count; ++Index) {
+        SetProgressPosition(Index);
+        std::string Output;
+        const std::uint32_t ExitCode = SignListItem(Index, Output);
+        LastStatus = Counters.Count(Output, ExitCode);
+        View.SetRowStatus(Index, LastStatus);
+        View.ScrollRowIntoView(Index);
+        View.RedrawList();
+    }
+
+    View.ShowMessage(Counters.SummaryText());
+    SetProgressPosition(0);
+}
+
+std::uint32_t TMainDlg::SignListItem(int Index, std::string& Output) {
+    TMemoPane Pane(View);
+    return SignOneFile(Pane, Run, CurrentSigningSettings(), View.RowCaption(Index), Output);
+}
+
+TSigningSettings TMainDlg::CurrentSigningSettings() const {
+    TSigningSettings Settings;
+    Settings.SignTool = View.FieldText(TMainField::signtool_txt);
+    Settings.Certificate = View.FieldText(TMainField::certifpath_txt);
+    Settings.Password = View.FieldText(TMainField::password_txt);
+    Settings.TimeStamping = View.Checked(TMainCheck::timestamp_chk);
+    Settings.TimeStampURL = View.FieldText(TMainField::timestamp_txt);
+    Settings.CertDigest = View.DigestIndex(TMainDigestList::certDigest_cmb);
+    Settings.TimeStampDigest = View.DigestIndex(TMainDigestList::timeDigest_cmb);
+    return Settings;
+}
+
+void TMainDlg::SetProgressMax(int Value) {
+    View.SetProgressBarMax(Value);
+    if (TaskProgress)
+        TaskProgress->SetMax(Value);
+}
+
+void TMainDlg::SetProgressPosition(int Value) {
+    View.SetProgressBarPosition(Value);
+    if (TaskProgress)
+        TaskProgress->SetPosition(Value);
+}
+
+std::string TMainDlg::getODFilter() {
+    static constexpr std::pair<const char*, const char*> Kinds[] = {
+        {"Exe Files", "|*.exe;"},     {"Dll Files", "|*.dll;"},
+        {"ActiveX Files", "|*.ocx;"}, {"Control Panel Items", "|*.cpl;"},
+        {"Screen Savers", "|*.scr;"},
+    };
+    std::string Filter = "All Supported Files";
+    Filter += "|*.exe;*.dll;*.ocx;*.cpl;*.scr;";
+    for (const auto& [Name, Pattern] : Kinds) {
+        Filter += "|";
+        Filter += Name;
+        Filter += Pattern;
+    }
+    return Filter;
+}
+
+void TMainDlg::Clearlog_btnClick() {
+    View.ClearLog();
+}
+
+void TMainDlg::Quit1Click() {
+    View.CloseWindow();
+}
+
+void TMainDlg::OpenLog1Click() {
+    if (Log)
+        Log->OpenWithShell();
+}
+
+void TMainDlg::Checkforupdate1Click() {
+    if (UpdateChecker)
+        UpdateChecker->Check();
+}
+
+void TMainDlg::About1Click() {
+    View.ShowAbout();
+}
+
+void TMainDlg::BugreportFeaturerequestKnownissues1Click() {
+    View.OpenAddress(Addresses::BugTrackerPage);
+}
+
+void TMainDlg::ChangeLog1Click() {
+    View.OpenAddress(Addresses::ChangeLogPage);
+}
+
+bool TMainDlg::FormClose() noexcept {
+    return Guard([this] {
+        // A start-up that ended before the list was reloaded must not wipe the
+        // saved list with the empty one the window shows.
+        if (FileListLoaded) {
+            std::vector<std::string> Captions;
+            const int Count = View.RowCount();
+            Captions.reserve(static_cast<std::size_t>(Count));
+            for (int Index = 0; Index < Count; ++Index)
+                Captions.push_back(View.RowCaption(Index));
+            Services.SaveFileList(Captions);
+        }
+
+        const std::string Cleaned = Services.CleanProgramVirtualStore();
+        if (!Cleaned.empty() && Log)
+            Log->Write("Cleaning VirtualStore : " + Cleaned, LogVerbose);
+
+        if (!Services.IsInstalled())
+            Services.FinishPortableUse();
+    });
+}
+
+void TMainDlg::FormDestroy() noexcept {
+    TaskProgress.reset();
+    UpdateChecker.reset();
+    // Released last, so the log file is written at shutdown too.
+    Log.reset();
+}
+
+bool TMainDlg::AskYesNo(const std::string& Text) {
+    return ::AskYesNo(View, Text) == IDYES_Answer;
+}
+
+void TMainDlg::ShowMessage(const std::string& Text) {
+    View.ShowMessage(Text);
+}
+
+void TMainDlg::OpenWebSite(const std::string& Address) {
+    View.OpenAddress(Address);
+}
+
+void TMainDlg::SetCheckMenuItemEnabled(bool Enabled) {
+    View.SetCheckForUpdateEnabled(Enabled);
+}
+
+bool& TMainDlg::AutoCheckPendingFlag() {
+    return AutoCheckPending;
+}
+
+void TMainDlg::HandleUpdateError(const std::exception& Error) noexcept {
+    HandleException(Error);
+}

@@ -1,0 +1,116 @@
+// The main window's behaviour, for every front-end: the handlers of the
+// window's controls and menu, the start-up and close sequences and the batch.
+//
+// How a front-end drives it:
+//
+//   auto Services = CreateSystemServices(RunningExecutablePath(), Arguments);
+//   TMyMainView View;                       // implements IMainView
+//   TMainDlg Dlg(View, *Services);
+//   Dlg.Guard([&] { Dlg.FormCreate(); });   // before the window is shown
+//   ... create the About window, show the main window ...
+//   on every activation of the application:
+//       Dlg.Guard([&] { Dlg.AppEvtActivate(); });   // runs once
+//   on every user event:  Dlg.Guard([&] { Dlg.sign_btnClick(); });  (and so on)
+//   on a close request:   if (!Dlg.FormClose()) refuse to close;
+//   when the window is destroyed:  Dlg.FormDestroy();
+//
+// Handlers raise errors; Guard shows an error's message in an error box
+// captioned with the application title and returns false. FormClose guards
+// itself, because the window needs its answer.
+#pragma once
+
+#include "MainServices.h"
+#include "MainView.h"
+#include "SignStatus.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class TKLog;
+class TTaskProgressBar;
+
+class TMainDlg : private IUpdateCheckOwner {
+public:
+    TMainDlg(IMainView& View, IMainServices& Services);
+    ~TMainDlg() override;
+    TMainDlg(const TMainDlg&) = delete;
+    TMainDlg& operator=(const TMainDlg&) = delete;
+
+    // Runs one handler; an error is shown ("Quorvel", error icon) and false
+    // returned. Never throws.
+    bool Guard(const std::function<void()>& Handler) noexcept;
+    // The top-level handling of an error that escaped a handler.
+    void HandleException(const std::exception& Error) noexcept;
+
+    // The window's events, one handler each.
+    void FormCreate();
+    void AppEvtActivate(); // the start-up sequence, at most once
+    void browsesign_btnClick();
+    void browsecert_btnClick();
+    void downloadSDK_lblClick();
+    void timestamp_chkClick();
+    void timestamp_txtChange();
+    void timeDigest_cmbChange();
+    void certDigest_cmbChange();
+    void password_txtChange();
+    void password_chkClick();
+    void add_btnClick();
+    void remove_btnClick();
+    void ignore_btnClick();
+    void lstDblClick();
+    void sign_btnClick();
+    void Clearlog_btnClick();
+    void Quit1Click();
+    void OpenLog1Click();
+    void Checkforupdate1Click();
+    void About1Click();
+    void BugreportFeaturerequestKnownissues1Click();
+    void ChangeLog1Click();
+    // The close sequence; false (after showing the error) keeps the window open.
+    bool FormClose() noexcept;
+    // Releases TaskProgress, then UpdateChecker, then Log (saving it).
+    void FormDestroy() noexcept;
+
+    // The two progress calls of the batch: the bar, then the taskbar button.
+    void SetProgressMax(int Value);
+    void SetProgressPosition(int Value);
+
+    // Signs row Index through the tool; Output receives the tool's output.
+    // Returns the tool's exit code.
+    std::uint32_t SignListItem(int Index, std::string& Output);
+
+    // The Add dialog's filter.
+    static std::string getODFilter();
+
+    // The current contents of the signing controls.
+    TSigningSettings CurrentSigningSettings() const;
+
+    bool AutoCheckPending = false;
+    TSignStatus LastStatus = ssPending;
+
+    // Owned for the run; null before start-up and after FormDestroy.
+    std::unique_ptr<TTaskProgressBar> TaskProgress;
+    std::unique_ptr<IMainUpdateChecker> UpdateChecker;
+    std::unique_ptr<TKLog> Log;
+
+private:
+    // IUpdateCheckOwner: the update check's boxes, shell, menu item and flag.
+    bool AskYesNo(const std::string& Text) override;
+    void ShowMessage(const std::string& Text) override;
+    void OpenWebSite(const std::string& Address) override;
+    void SetCheckMenuItemEnabled(bool Enabled) override;
+    bool& AutoCheckPendingFlag() override;
+    void HandleUpdateError(const std::exception& Error) noexcept override;
+
+    void RestoreOrDiscoverSignTool();
+
+    IMainView& View;
+    IMainServices& Services;
+    TCommandRunner Run;
+    bool ActivateHandled = false;
+    // Set once start-up has reloaded the file list: only then may the close
+    // sequence replace the file-list file.
+    bool FileListLoaded = false;
+};
