@@ -8,8 +8,11 @@
 #include <string>
 #include <string_view>
 
-// Throws EOSError naming the file; the previous file is then intact.
-void ReplaceFileAtomically(const std::string& Path, std::string_view Content);
+// Throws EOSError naming the file; the previous file is then intact. A new
+// file PrivateToUser is readable by its owner only (Linux; it may hold a
+// password); otherwise a replaced file keeps its permissions.
+void ReplaceFileAtomically(const std::string& Path, std::string_view Content,
+                           bool PrivateToUser = false);
 
 // False when the file does not exist; EOSError naming the file when it
 // exists but cannot be read.

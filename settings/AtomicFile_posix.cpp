@@ -33,8 +33,8 @@ struct TTempFile {
 };
 } // namespace
 
-void ReplaceFileAtomically(const std::string& Path, std::string_view Content) {
-    mode_t Mode = 0644;
+void ReplaceFileAtomically(const std::string& Path, std::string_view Content, bool PrivateToUser) {
+    mode_t Mode = PrivateToUser ? 0600 : 0644;
     struct stat Old {};
     if (stat(Path.c_str(), &Old) == 0) {
         // No write bit at all stands for the read-only attribute, which also

@@ -29,7 +29,7 @@ struct TTempFile {
 };
 } // namespace
 
-void ReplaceFileAtomically(const std::string& Path, std::string_view Content) {
+void ReplaceFileAtomically(const std::string& Path, std::string_view Content, bool) {
     const DWORD OldAttributes = GetFileAttributesA(Path.c_str());
     if (OldAttributes != INVALID_FILE_ATTRIBUTES && (OldAttributes & FILE_ATTRIBUTE_READONLY))
         RaiseFileError(ERROR_ACCESS_DENIED, "Cannot write", Path);

@@ -99,7 +99,7 @@ void SetAsideDamaged(const std::string& Path, const std::string& Why) {
         ReadFileText(NoticesPath(Path), Notices);
         Notices += "The settings store \"" + Path + "\" was damaged (" + Why +
                    "); it was moved to \"" + Aside + "\" and an empty store replaces it.\n";
-        ReplaceFileAtomically(NoticesPath(Path), Notices);
+        ReplaceFileAtomically(NoticesPath(Path), Notices, true);
     } catch (const EOSError&) {
         // The damaged file itself is safe; the note is a courtesy.
     }
@@ -165,7 +165,7 @@ void UpdateHiveFile(const std::string& Path, THive& Hive,
             RaiseLastOSError();
         return;
     }
-    ReplaceFileAtomically(Path, Hive.Serialize());
+    ReplaceFileAtomically(Path, Hive.Serialize(), true);
 }
 
 std::vector<std::string> TakeStoreNotices() {

@@ -137,7 +137,10 @@ private:
                 Raw = Trimmed(Raw);
             Line += Raw;
             const auto Rest = Trimmed(Line);
-            if (Rest.ends_with('\\') && Rest.find("=hex") != std::string_view::npos) {
+            // Only hex data goes on over several lines; a text value always
+            // ends with its closing quote.
+            if (Rest.ends_with('\\') && Rest.find("hex") != std::string_view::npos &&
+                Rest.find('=') != std::string_view::npos) {
                 Line.resize(Line.rfind('\\'));
                 continue;
             }

@@ -1,0 +1,173 @@
+// The Linux hive files behind the registry accessor: their text format,
+// damaged files, and two running copies writing at once.
+#include "HiveFiles.h"
+#include "MachineHive.h"
+#include "RegHive.h"
+#include "Registry.h"
+#include "Sandbox.h"
+#include "U_OstrinUtils.h"
+#include "U_QuorvelFct.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+std::string ReadAll(const fs::path& Path) {
+    std::ifstream In(Path, std::ios::binary);
+    std::stringstream Text;
+    Text << In.rdbuf();
+    return Text.str();
+}
+
+std::vector<std::string> FilesIn(const fs::path& Folder) {
+    std::vector<std::string> Names;
+    for (const auto& Entry : fs::directory_iterator(Folder))
+        Names.push_back(Entry.path().filename().string());
+    std::sort(Names.begin(), Names.end());
+    return Names;
+}
+} // namespace
+
+TEST(HiveText, WritesTheRegeditFormatAndReadsItBack) {
+    THive Hive("HKEY_CURRENT_USER");
+    auto& Key = Hive.Create("SOFTWARE\\Tandrel\\Quorvel");
+    Key.SetValue({"SignTool", RegSz, "C:\\SDK\\\"x\".exe", 0});
+    Key.SetValue({"Count", RegDword, {}, 42});
+    Key.SetValue({"All", RegDword, {}, 0xFFFFFFFF});
+    Key.SetValue({"Path", RegExpandSz, "%A%", 0});
+    Key.SetValue({"Lines", RegSz, "a\r\nb", 0});
+    const std::string Expected = "Windows Registry Editor Version 5.00\r\n\r\n"
+                                 "[HKEY_CURRENT_USER\\SOFTWARE]\r\n\r\n"
+                                 "[HKEY_CURRENT_USER\\SOFTWARE\\Tandrel]\r\n\r\n"
+                                 "[HKEY_CURRENT_USER\\SOFTWARE\\Tandrel\\Quorvel]\r\n"
+                                 "\"SignTool\"=\"C:\\\\SDK\\\\\\\"x\\\".exe\"\r\n"
+                                 "\"Count\"=dword:0000002a\r\n"
+                                 "\"All\"=dword:ffffffff\r\n"
+                                 "\"Path\"=hex(2):25,00,41,00,25,00,00,00\r\n"
+                                 "\"Lines\"=hex(1):61,00,0d,00,0a,00,62,00,00,00\r\n\r\n";
+    EXPECT_EQ(Hive.Serialize(), Expected);
+    THive Back("HKEY_CURRENT_USER");
+    Back.Parse(Expected);
+    EXPECT_EQ(Back.Serialize(), Expected);
+    EXPECT_EQ(Back.Find("software\\TANDREL\\quorvel")->FindValue("lines")->Text, "a\r\nb");
+}
+
+TEST(HiveText, ReadsWhatRegeditWrites) {
+    const std::string Export = "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n\n"
+                               "; a comment\n"
+                               "[HKEY_CURRENT_USER\\Software\\Tandrel\\Quorvel]\n"
+                               "@=\"default\"\n"
+                               "\"P\" = hex(2):25,00,50,00,\\\n"
+                               "  25,00,00,00\n"
+                               "\"D\"=dword:00000010\n";
+    THive Hive("HKEY_CURRENT_USER");
+    Hive.Parse(Export);
+    auto* Key = Hive.Find("SOFTWARE\\Tandrel\\Quorvel");
+    ASSERT_NE(Key, nullptr);
+    EXPECT_EQ(Key->FindValue("")->Text, "default");
+    EXPECT_EQ(Key->FindValue("P")->Type, RegExpandSz);
+    EXPECT_EQ(Key->FindValue("P")->Text, "%P%");
+    EXPECT_EQ(Key->FindValue("D")->Dword, 16u);
+}
+
+TEST(HiveText, DamageIsReportedNotGuessed) {
+    const char* Damaged[] = {
+        "[HKEY_CURRENT_USER\\A]\r\n\"x\"=\"1\"\r\n", // no header
+        "Windows Registry Editor Version 5.00\r\n\"x\"=\"1\"\r\n",
+        "Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A]\r\n",
+        "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=dword:xyz\r\n",
+        "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=\"open\r\n",
+        "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=hex:00\r\n",
+        "Windows Registry Editor Version 5.00\r\n[-HKEY_CURRENT_USER\\A]\r\n",
+        "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A\r\n",
+        "\x01\x02garbage\x00\xff",
+    };
+    for (const char* Text : Damaged) {
+        THive Hive("HKEY_CURRENT_USER");
+        EXPECT_THROW(Hive.Parse(Text), EHiveDamaged) << Text;
+    }
+}
+
+TEST(HiveFile, DamagedFileIsMovedAsideAndReported) {
+    TStoreSandbox Sandbox;
+    const fs::path Hive = HiveFilePath(TRegRoot::CurrentUser);
+    fs::create_directories(Hive.parent_path());
+    const std::string Damaged = "not a hive\r\n\"SignTool\"=\"precious\"\r\n";
+    std::ofstream(Hive, std::ios::binary) << Damaged;
+
+    EXPECT_EQ(ReadSetting("SignTool"), ""); // starts from an empty store
+    EXPECT_TRUE(WriteSetting("SignTool", "fresh"));
+    EXPECT_EQ(ReadSetting("SignTool"), "fresh");
+
+    std::string Aside;
+    for (const auto& Name : FilesIn(Hive.parent_path()))
+        if (Name.find(".damaged-") != std::string::npos)
+            Aside = Name;
+    ASSERT_FALSE(Aside.empty());
+    EXPECT_EQ(ReadAll(Hive.parent_path() / Aside), Damaged); // nothing lost
+    const auto Notices = TakeStoreNotices();
+    ASSERT_EQ(Notices.size(), 1u);
+    EXPECT_NE(Notices[0].find(Aside), std::string::npos);
+    EXPECT_TRUE(TakeStoreNotices().empty()); // taken once
+}
+
+TEST(HiveFile, EmptiedHiveLeavesNoFileAndNoTemporaries) {
+    TStoreSandbox Sandbox;
+    const fs::path Hive = HiveFilePath(TRegRoot::CurrentUser);
+    WriteSetting("SignTool", "x");
+    WriteMakerValue("Quorvel", "/opt/quorvel/bin/quorvel");
+    EXPECT_TRUE(fs::exists(Hive));
+    EXPECT_EQ(FilesIn(Hive.parent_path()),
+              (std::vector<std::string>{"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock"}));
+    EXPECT_EQ(fs::status(Hive).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    DeleteProductKey("Quorvel");
+    DeleteMakerValue("Quorvel");
+    DeleteMakerKeyIfEmpty();
+    TRegistry Reg(RegKeyAllAccess);
+    Reg.DeleteKey("SOFTWARE");
+    EXPECT_FALSE(fs::exists(Hive));
+}
+
+TEST(HiveFile, TwoCopiesWritingAtOnceLoseNothing) {
+    TStoreSandbox Sandbox;
+    constexpr int PerChild = 60;
+    pid_t Children[2];
+    for (int C = 0; C < 2; ++C) {
+        Children[C] = fork();
+        ASSERT_GE(Children[C], 0);
+        if (Children[C] == 0) {
+            for (int I = 0; I < PerChild; ++I)
+                WriteSetting("C" + std::to_string(C) + "_" + std::to_string(I), std::to_string(I));
+            _exit(0);
+        }
+    }
+    for (const pid_t Child : Children) {
+        int Status = 0;
+        ASSERT_EQ(waitpid(Child, &Status, 0), Child);
+        EXPECT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 0);
+    }
+    TRegistry Reg(RegKeyRead);
+    ASSERT_TRUE(Reg.OpenKey(ProductKeyPath, false));
+    EXPECT_EQ(Reg.GetValueNames().size(), 2u * PerChild);
+    for (int C = 0; C < 2; ++C)
+        for (int I = 0; I < PerChild; ++I)
+            EXPECT_EQ(ReadSetting("C" + std::to_string(C) + "_" + std::to_string(I)),
+                      std::to_string(I));
+}
+
+TEST(HiveFile, InstalledByTheMachineHiveOfTheInstallPrefix) {
+    TStoreSandbox Sandbox;
+    EXPECT_FALSE(IsInstalled("Tandrel Quorvel"));
+    const fs::path Machine = HiveFilePath(TRegRoot::LocalMachine);
+    fs::create_directories(Machine.parent_path());
+    WriteMachineHive(Machine.string());
+    EXPECT_EQ(ReadAll(Machine), MachineHiveText());
+    EXPECT_TRUE(IsInstalled("Tandrel Quorvel"));
+}
