@@ -10,20 +10,25 @@ void TCollectedOutput::DeliverTo(std::string& Output) const {
 }
 
 std::string NormalizeLineBreaks(std::string_view Raw) {
-    // Overwriting never grows the text; only each LF adds one CR.
-    std::string Result;
-    Result.reserve(Raw.size() + static_cast<std::size_t>(std::count(Raw.begin(), Raw.end(), '\n')));
-
+    if (Raw.empty())
+        return {};
+    // Overwriting never grows the text and each LF adds one CR, so the result
+    // fits in the raw size plus the number of LFs; it is cut to the final
+    // write position at the end.
+    std::string Result(
+        Raw.size() + static_cast<std::size_t>(std::count(Raw.begin(), Raw.end(), '\n')), '\0');
+    char* const Out = Result.data();
     std::size_t Write = 0, LineStart = 0, LineEnd = 0;
-    const char* const Begin = Raw.data();
-    const char* const End = Begin + Raw.size();
-    // The next CR and LF are looked up with memchr and kept until passed, so
-    // ordinary text is copied in runs and the whole pass stays linear.
+
+    // Ordinary characters are copied in runs between line breaks. The next CR
+    // and the next LF are each looked up once and kept until passed, so the
+    // pass stays linear.
+    const char* P = Raw.data();
+    const char* const End = P + Raw.size();
     auto Find = [End](const char* From, char C) {
         const void* Hit = std::memchr(From, C, static_cast<std::size_t>(End - From));
         return Hit ? static_cast<const char*>(Hit) : End;
     };
-    const char* P = Begin;
     const char* NextCR = Find(P, '\r');
     const char* NextLF = Find(P, '\n');
     while (P < End) {
@@ -31,22 +36,20 @@ std::string NormalizeLineBreaks(std::string_view Raw) {
             NextCR = Find(P, '\r');
         if (NextLF < P)
             NextLF = Find(P, '\n');
-        const char* Stop = std::min(NextCR, NextLF);
+        const char* const Stop = std::min(NextCR, NextLF);
         if (Stop > P) {
-            // A run of ordinary characters: overwrite what lies at the write
-            // position, append the remainder.
             const std::size_t Length = static_cast<std::size_t>(Stop - P);
-            const std::size_t Overlap = std::min(Length, Result.size() - Write);
-            Result.replace(Write, Overlap, P, Length);
+            std::memcpy(Out + Write, P, Length);
             Write += Length;
             LineEnd = Write;
             P = Stop;
-            continue;
+            if (P == End)
+                break;
         }
         if (*P == '\n') {
-            Result.resize(LineEnd);
-            Result += "\r\n";
-            Write = LineStart = LineEnd = Result.size();
+            Out[LineEnd] = '\r';
+            Out[LineEnd + 1] = '\n';
+            Write = LineStart = LineEnd = LineEnd + 2;
         } else {
             Write = LineStart;
         }
