@@ -128,6 +128,9 @@ TChildResult RunChild(const std::vector<std::string>& Argv, const std::string& S
     Check(::posix_spawn_file_actions_adddup2(Actions.Get(), Output.Write.Get(), STDERR_FILENO));
     if (SecretRead.IsOpen())
         Check(::posix_spawn_file_actions_adddup2(Actions.Get(), SecretRead.Get(), SecretFd));
+    // Whatever else our own caller let us inherit stays with us.
+    Check(::posix_spawn_file_actions_addclosefrom_np(
+        Actions.Get(), SecretRead.IsOpen() ? SecretFd + 1 : SecretFd));
 
     std::vector<char*> Args;
     Args.reserve(Argv.size() + 1);
