@@ -16,8 +16,6 @@ else()
   target_link_libraries(quorvel_http PRIVATE ${CMAKE_DL_LIBS})
 endif()
 
-if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/U_LortexFct.cpp) # until the own-version rules land
-  add_library(quorvel_update STATIC U_Lortex_Lite.cpp)
-  target_link_libraries(quorvel_update PUBLIC quorvel_http quorvel_version quorvel_log
-                                       PRIVATE quorvel_options)
-endif()
+add_library(quorvel_update STATIC U_Lortex_Lite.cpp)
+target_link_libraries(quorvel_update PUBLIC quorvel_http quorvel_version quorvel_log
+                                     PRIVATE quorvel_options)
