@@ -246,10 +246,10 @@ std::uint32_t RunAndCapture(const std::string& CommandLine, std::string& Output)
     std::vector<char> Buffer(64 * 1024);
 
     // The run ends with the child, not with the pipe: a grandchild may hold
-    // the write end for as long as it lives. Kernels without pidfds (before
-    // 5.3) get the child's end polled for instead.
+    // the write end for as long as it lives. Where pidfds are missing (kernels
+    // before 5.3) or filtered out, the child's end is polled for instead.
     TUniqueFd ChildEnd = OpenPidFd(Pid);
-    if (!ChildEnd.IsOpen() && errno != ENOSYS)
+    if (!ChildEnd.IsOpen() && errno != ENOSYS && errno != EPERM)
         FailRun(Child);
     bool PipeOpen = true;
     while (PipeOpen) {

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -67,6 +69,31 @@ TEST(RunAndCapture, EndsWithTheChildWhileAGrandchildHoldsThePipe) {
     EndProcess(std::stoul(Output.substr(At + 11)));
     EXPECT_EQ(Output.substr(0, 5), "start");
     EXPECT_EQ(Output.substr(Output.size() - 5), "\r\nend");
+}
+
+// Runs on several threads at once each get their own pipe and their own
+// child's text.
+TEST(RunAndCapture, RunsOnSeveralThreadsKeepTheirOutputsApart) {
+    constexpr int Threads = 4, RunsPerThread = 10;
+    std::vector<std::string> Failures(Threads);
+    {
+        std::vector<std::jthread> Workers;
+        for (int T = 0; T < Threads; ++T)
+            Workers.emplace_back([T, &Failures] {
+                for (int I = 0; I < RunsPerThread; ++I) {
+                    const std::string Text =
+                        "thread" + std::to_string(T) + "run" + std::to_string(I);
+                    std::string Output;
+                    const std::uint32_t Code = RunChild("out " + Text + " big 3000 exit 9", Output);
+                    if (Code != 9 || Output.substr(0, Text.size()) != Text ||
+                        Output.size() != Text.size() + 3030)
+                        Failures[T] +=
+                            Text + ": " + std::to_string(Code) + " " + Output.substr(0, 40) + "\n";
+                }
+            });
+    }
+    for (const std::string& Failure : Failures)
+        EXPECT_EQ(Failure, "");
 }
 
 // A child that cannot be started, many times over: no exception, the text as
