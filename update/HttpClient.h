@@ -36,6 +36,7 @@ enum : std::uint16_t {
     HttpErrCertificate = 20012,      // server certificate or host name not trusted
     HttpErrProxyUnsupported = 20013, // proxy set for an https address
     HttpErrCancelled = 20014,        // internal: the client was released
+    HttpErrStartFailed = 20015,      // the request could not be started
 };
 
 class THttpClient {

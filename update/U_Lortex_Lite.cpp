@@ -38,12 +38,14 @@ TLortexLite::TLortexLite(TKLog& Log, std::string LogPrefix, IUiDispatcher& Dispa
 }
 
 TLortexLite::~TLortexLite() {
+    *Alive = false;
     OnDone = nullptr;
     Client.reset();
 }
 
 void TLortexLite::StartCheck(const std::string& ExePath, TDoneEvent Done) {
     Client.reset();
+    ++Generation;
     Busy = true;
     NewerAvailable = false;
     ReplyValid = false;
@@ -84,12 +86,19 @@ void TLortexLite::StartCheck(const std::string& ExePath, TDoneEvent Done) {
         Log.Write("LortexLite : No SSL / Back to HTTP", LogVerbose);
     Client->RcvdStream = &Reply;
 
+    if (Options.PrepareClient)
+        Options.PrepareClient(*Client);
+
     StartTick = Options.TickCount();
     try {
         Client->GetASync();
     } catch (const std::exception&) {
-        // The check then stays busy and never reports, as a start that could
-        // not begin has nothing to report.
+        // Reported like any failed request, later and on the dispatcher, so the
+        // check never stays busy with its menu item disabled for good.
+        Dispatcher.Post([this, Alive = Alive, Started = Generation] {
+            if (*Alive && Started == Generation && Busy)
+                RequestDone(*Client, THttpRequestKind::Get, HttpErrStartFailed);
+        });
     }
 }
 

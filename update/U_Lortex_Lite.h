@@ -35,6 +35,8 @@ struct TLortexLiteOptions {
     std::function<TOwnIdentity(const std::string& ExePath)> Identify;
     // Default: the system's millisecond tick count.
     std::function<std::uint32_t()> TickCount;
+    // Tests: adjusts the client just before it starts.
+    std::function<void(THttpClient&)> PrepareClient;
 };
 
 class TLortexLite {
@@ -77,6 +79,9 @@ private:
     TLortexLiteOptions Options;
     std::unique_ptr<THttpClient> Client;
     std::string LastUrl;
+    // Guards a posted start failure against a released checker or a newer check.
+    std::shared_ptr<bool> Alive = std::make_shared<bool>(true);
+    unsigned Generation = 0;
 };
 
 // What the main window lends to a check: its question and message boxes, the

@@ -285,6 +285,26 @@ TEST_F(LortexLiteTest, AFailedRequestLogsOneErrorLineAndShowsNothing) {
     }
 }
 
+TEST_F(LortexLiteTest, ARequestThatCannotStartIsReportedAsFailed) {
+    TLortexLiteOptions O = Options("http://127.0.0.1:1");
+    O.PrepareClient = [](THttpClient& Client) { Client.RcvdStream = nullptr; }; // GetASync refuses
+    {
+        TLortexLite Released(Log, "Quorvel", Loop, O);
+        Released.StartCheck("Quorvel",
+                            [](TLortexLite&) { ADD_FAILURE() << "reported after release"; });
+    }
+    Loop.RunPending();
+    TLortexLite Checker(Log, "Quorvel", Loop, O);
+    NewLogLines();
+    ASSERT_TRUE(Check(Checker, false));
+    EXPECT_EQ(NewLogLines(),
+              (std::vector<std::string>{
+                  "Info\tSelf update check...", "Info\tQuorvel Update self check : Initialization",
+                  "Error\tQuorvel Update self check : Server error (20015)"}));
+    EXPECT_FALSE(Checker.Busy);
+    EXPECT_EQ(Port.MenuStates, (std::vector<bool>{false, true}));
+}
+
 TEST_F(LortexLiteTest, WithoutTlsTheRequestFallsBackToHttpAndSaysSo) {
     TOpenSslLoader None = NoTls();
     TTestHttpServer Server(Answer(Reply(200, "OK", "2.1.1.20")));
