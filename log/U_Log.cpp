@@ -40,7 +40,8 @@ TKLog::TKLog(std::string FileName, bool Debug, int MaxLines, bool LoadExisting, 
         this->Hooks.TimeSeparator = LocaleTimeSeparator();
     std::string Text;
     if (LoadExisting && ReadLogFileText(this->FileName, Text))
-        Lines = SplitTextLines(Text);
+        for (auto& Line : SplitTextLines(Text))
+            Lines.push_back(std::move(Line));
 }
 
 TKLog::~TKLog() {
@@ -59,7 +60,7 @@ void TKLog::Write(const std::string& Message, int Level) {
     Entry += FormatLogTimestamp(Hooks.Now(), Hooks.TimeSeparator);
     Entry += '\t';
     Entry += Message;
-    Lines.insert(Lines.begin(), std::move(Entry));
+    Lines.push_front(std::move(Entry));
     if (static_cast<long long>(Lines.size()) > MaxLines)
         Lines.pop_back();
     if (Debug)

@@ -2,6 +2,7 @@
 // first, capped, and written out as a whole file (never appended).
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -36,7 +37,8 @@ public:
     void Flush();
     void OpenWithShell();
 
-    std::vector<std::string> Lines; // index 0 is the newest entry
+    // Index 0 is the newest entry; a deque, as every entry goes in at the front.
+    std::deque<std::string> Lines;
     std::string FileName;
     int MaxLines;
     bool Debug;

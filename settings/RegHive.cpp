@@ -244,10 +244,8 @@ private:
 } // namespace
 
 THiveValue* THiveKey::FindValue(std::string_view ValueName) {
-    for (auto& Value : Values)
-        if (SameTextAZ(Value.Name, ValueName))
-            return &Value;
-    return nullptr;
+    const auto It = ValueIndex.find(LowerCaseAZ(ValueName));
+    return It == ValueIndex.end() ? nullptr : &Values[It->second];
 }
 
 THiveKey* THiveKey::FindSubKey(std::string_view KeyName) {
@@ -273,17 +271,21 @@ void THiveKey::SetValue(THiveValue Value) {
         Value.Name = Existing->Name; // the case first written stays
         *Existing = std::move(Value);
     } else {
+        ValueIndex.emplace(LowerCaseAZ(Value.Name), Values.size());
         Values.push_back(std::move(Value));
     }
 }
 
 bool THiveKey::DeleteValue(std::string_view ValueName) {
-    const auto It = std::find_if(Values.begin(), Values.end(), [&](const THiveValue& V) {
-        return SameTextAZ(V.Name, ValueName);
-    });
-    if (It == Values.end())
+    const auto It = ValueIndex.find(LowerCaseAZ(ValueName));
+    if (It == ValueIndex.end())
         return false;
-    Values.erase(It);
+    const std::size_t At = It->second;
+    Values.erase(Values.begin() + static_cast<std::ptrdiff_t>(At));
+    ValueIndex.erase(It);
+    for (auto& Entry : ValueIndex)
+        if (Entry.second > At)
+            --Entry.second;
     return true;
 }
 

@@ -20,6 +20,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 struct THiveValue {
@@ -31,7 +32,7 @@ struct THiveValue {
 
 struct THiveKey {
     std::string Name;
-    std::vector<THiveValue> Values;
+    std::vector<THiveValue> Values;                 // in the order first written
     std::vector<std::unique_ptr<THiveKey>> SubKeys; // sorted by name
 
     THiveValue* FindValue(std::string_view ValueName);
@@ -40,6 +41,11 @@ struct THiveKey {
     void SetValue(THiveValue Value);
     bool DeleteValue(std::string_view ValueName);
     bool DeleteSubKey(std::string_view KeyName);
+
+private:
+    // Folded value name -> index in Values, so that a hive of many values
+    // loads in linear time.
+    std::unordered_map<std::string, std::size_t> ValueIndex;
 };
 
 // The hive file cannot be read as a hive; the message says where.

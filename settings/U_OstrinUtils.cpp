@@ -45,9 +45,13 @@ std::string GetDataFolder(const std::string& ExePath, const std::string& Title) 
 }
 
 std::string CleanVirtualStore(const std::string& ProgramFolder) {
+    const std::string LocalAppData = GetSpecialFolder(CSIDL_LOCAL_APPDATA_NUMBER);
+    // Unknown: the shadow path would start at the root of the drive, where
+    // nothing is ours to delete.
+    if (LocalAppData.empty())
+        return {};
     const std::string Shadow =
-        IncludeTrailingPathDelimiter(GetSpecialFolder(CSIDL_LOCAL_APPDATA_NUMBER)) +
-        "VirtualStore" + PathDelim +
+        IncludeTrailingPathDelimiter(LocalAppData) + "VirtualStore" + PathDelim +
         (ProgramFolder.size() > DrivePrefixLength ? ProgramFolder.substr(DrivePrefixLength) : "");
     if (!WideDirectoryExists(Shadow))
         return {};

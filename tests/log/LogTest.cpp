@@ -144,7 +144,7 @@ TEST(LogFile, LoadExistingKeepsFileOrderAndALongerListKeepsItsLength) {
     const auto Path = Dir.File("Quorvel.log");
     std::ofstream(Path, std::ios::binary) << "a\r\nb\nc\r\n";
     TKLog Log(Path, false, 2, true, FixedHooks());
-    EXPECT_EQ(Log.Lines, (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(Log.Lines, (std::deque<std::string>{"a", "b", "c"}));
     Log.Write("d", LogInfo);
     ASSERT_EQ(Log.Lines.size(), 3u);
     EXPECT_EQ(Log.Lines.back(), "b");
