@@ -135,10 +135,35 @@ private:
     posix_spawn_file_actions_t Actions;
 };
 
+// A child starts as a Windows program would: no signal blocked and SIGPIPE
+// at its default, whatever this thread blocks or this program ignores.
+class TSpawnAttributes {
+public:
+    TSpawnAttributes() {
+        if (int Error = ::posix_spawnattr_init(&Attributes))
+            RaiseOSError(static_cast<std::uint32_t>(Error));
+        sigset_t None, Defaults;
+        sigemptyset(&None);
+        sigemptyset(&Defaults);
+        sigaddset(&Defaults, SIGPIPE);
+        ::posix_spawnattr_setsigmask(&Attributes, &None);
+        ::posix_spawnattr_setsigdefault(&Attributes, &Defaults);
+        ::posix_spawnattr_setflags(&Attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    }
+    TSpawnAttributes(const TSpawnAttributes&) = delete;
+    TSpawnAttributes& operator=(const TSpawnAttributes&) = delete;
+    ~TSpawnAttributes() { ::posix_spawnattr_destroy(&Attributes); }
+    posix_spawnattr_t* Get() { return &Attributes; }
+
+private:
+    posix_spawnattr_t Attributes;
+};
+
 // Standard output and standard error both go to WriteEnd; standard input is
 // the program's own. Returns 0 when the child could not be started.
 pid_t StartChild(const std::string& Program, const std::vector<std::string>& Args, int WriteEnd) {
     TSpawnActions Actions;
+    TSpawnAttributes Attributes;
     // glibc clears close-on-exec when a descriptor is duplicated onto itself,
     // so this also holds when the write end happens to be 1 or 2.
     if (int Error = ::posix_spawn_file_actions_adddup2(Actions.Get(), WriteEnd, STDOUT_FILENO))
@@ -155,8 +180,8 @@ pid_t StartChild(const std::string& Program, const std::vector<std::string>& Arg
     pid_t Pid = 0;
     // glibc's posix_spawn reports a failed exec as its result and reaps the
     // short-lived child itself.
-    if (int Error =
-            ::posix_spawn(&Pid, Program.c_str(), Actions.Get(), nullptr, Argv.data(), environ)) {
+    if (int Error = ::posix_spawn(&Pid, Program.c_str(), Actions.Get(), Attributes.Get(),
+                                  Argv.data(), environ)) {
         errno = Error;
         return 0;
     }

@@ -8,6 +8,7 @@
 //   grandchild    starts a copy of itself that holds standard output and
 //                 standard error and sleeps for an hour, writes
 //                 "grandchild <pid>\n" and goes on
+//   signals       writes how it found its signals (blocked count, SIGPIPE)
 //   sleep S       sleeps S seconds
 //   exit CODE     ends at once with exit code CODE
 // Each write is flushed before the next, so the order shows through one

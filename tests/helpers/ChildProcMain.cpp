@@ -16,6 +16,10 @@ int main(int argc, char** argv) {
     for (int I = 1; I < argc; ++I) {
         const std::string_view Command = argv[I];
         const char* Value = I + 1 < argc ? argv[I + 1] : "";
+        if (Command == "signals") {
+            WriteTo(TStream::Out, SignalState());
+            continue;
+        }
         if (Command == "grandchild") {
             WriteTo(TStream::Out, "grandchild " + std::to_string(StartGrandchild()) + "\n");
             continue;

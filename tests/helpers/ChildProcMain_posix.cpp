@@ -1,6 +1,7 @@
 #include "ChildProcMain.h"
 
 #include <cerrno>
+#include <csignal>
 #include <unistd.h>
 
 void WriteTo(TStream Stream, std::string_view Bytes) {
@@ -27,4 +28,16 @@ unsigned long StartGrandchild() {
 
 void SleepSeconds(unsigned Seconds) {
     ::sleep(Seconds);
+}
+
+std::string SignalState() {
+    sigset_t Blocked;
+    sigprocmask(SIG_BLOCK, nullptr, &Blocked);
+    int Count = 0;
+    for (int Signal = 1; Signal < NSIG; ++Signal)
+        Count += sigismember(&Blocked, Signal) == 1;
+    struct sigaction Pipe {};
+    sigaction(SIGPIPE, nullptr, &Pipe);
+    return "blocked=" + std::to_string(Count) +
+           (Pipe.sa_handler == SIG_IGN ? " pipe=ignored" : " pipe=default");
 }

@@ -42,3 +42,7 @@ unsigned long StartGrandchild() {
 void SleepSeconds(unsigned Seconds) {
     Sleep(Seconds * 1000);
 }
+
+std::string SignalState() {
+    return "signals n/a";
+}

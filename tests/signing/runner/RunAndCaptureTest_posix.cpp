@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <csignal>
 #include <fstream>
 
 namespace {
@@ -65,6 +67,24 @@ TEST(RunAndCapturePosix, FindsABareProgramNameOnTheSearchPath) {
 TEST(RunAndCapturePosix, AChildEndedBySignalReportsIt) {
     std::string Output;
     EXPECT_EQ(RunAndCapture("sh -c \"kill -9 $$\"", Output), 128u + 9u);
+}
+
+// A child must not inherit what this thread blocks or this program ignores.
+TEST(RunAndCapturePosix, TheChildStartsWithDefaultSignals) {
+    sigset_t Block, Previous;
+    sigemptyset(&Block);
+    sigaddset(&Block, SIGTERM);
+    sigaddset(&Block, SIGUSR1);
+    ASSERT_EQ(::pthread_sigmask(SIG_BLOCK, &Block, &Previous), 0);
+    const auto OldPipe = std::signal(SIGPIPE, SIG_IGN);
+
+    std::string Output;
+    const std::uint32_t Code = RunAndCapture(ChildProcCommandLine("signals"), Output);
+
+    std::signal(SIGPIPE, OldPipe);
+    ::pthread_sigmask(SIG_SETMASK, &Previous, nullptr);
+    EXPECT_EQ(Code, 0u);
+    EXPECT_EQ(Output, "blocked=0 pipe=default");
 }
 
 } // namespace
