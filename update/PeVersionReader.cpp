@@ -373,7 +373,14 @@ std::optional<std::vector<std::uint8_t>> ReadPeVersionResource(const IByteSource
     if (!Name || !IsSubdirectory(*Name) ||
         !ReadDirectory(Image, Layout, SubdirectoryOffset(*Name), Entries) || Entries.empty())
         return std::nullopt;
-    auto Language = FindId(Entries, 0);
+    // The system's own order where no user language is known: neutral, US
+    // English, any English, then whatever comes first.
+    auto Language = FindId(Entries, 0x0000);
+    if (!Language)
+        Language = FindId(Entries, 0x0409);
+    for (const TDirEntry& E : Entries)
+        if (!Language && (E.Name & 0x800003FFu) == 0x09)
+            Language = E;
     if (!Language)
         Language = Entries.front();
     if (IsSubdirectory(*Language))

@@ -40,8 +40,9 @@ enum class TPeKind { NotPe, Pe32, Pe32Plus };
 // The kind of the optional header (magic 0x10B or 0x20B) of a PE image.
 TPeKind ReadPeKind(const IByteSource& Image);
 
-// The RT_VERSION resource of a PE image (name 1, neutral language preferred,
-// else the first language), at most 64 KiB; nullopt when there is none.
+// The RT_VERSION resource of a PE image (name 1; of its languages neutral,
+// then US English, then any English, then the first), at most 64 KiB;
+// nullopt when there is none.
 std::optional<std::vector<std::uint8_t>> ReadPeVersionResource(const IByteSource& Image);
 
 struct TFixedFileInfo {

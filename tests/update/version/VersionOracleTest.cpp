@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 namespace {
 
 std::string ModulePath() {
