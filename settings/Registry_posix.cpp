@@ -3,6 +3,8 @@
 #include "HiveFiles.h"
 #include "QuorvelErrors.h"
 
+#include <string_view>
+
 // The accessor keeps only which key is open: every call reads the hive file
 // afresh, and every change is one locked read-modify-write of it.
 struct TRegistry::TImpl {
@@ -112,7 +114,9 @@ std::int32_t TRegistry::ReadInteger(const std::string& Name) {
 namespace {
 void SetValue(TRegistry::TImpl& Impl, std::uint32_t Access, THiveValue Value) {
     const std::string Name = Value.Name;
-    if (!Impl.Open || !(Access & KeySetValue))
+    // A line break in a name would break the hive's line format.
+    const bool NameFits = Name.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos;
+    if (!Impl.Open || !(Access & KeySetValue) || !NameFits)
         throw ERegistryError("Failed to set data for '" + Name + "'");
     THive Hive(Impl.RootName);
     bool KeyGone = false;

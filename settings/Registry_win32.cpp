@@ -52,7 +52,7 @@ bool DeleteTree(HKEY Parent, const std::string& Key, REGSAM Wow) {
                 break;
         }
     }
-    return RegDeleteKeyA(Parent, Key.c_str()) == ERROR_SUCCESS;
+    return RegDeleteKeyExA(Parent, Key.c_str(), Wow, 0) == ERROR_SUCCESS;
 }
 } // namespace
 

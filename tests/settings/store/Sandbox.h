@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 class TStoreSandbox {
 public:
@@ -25,6 +27,8 @@ public:
 
 private:
     void Clean();
+    // Linux: the XDG variables as they were before, put back at the end.
+    std::vector<std::pair<std::string, std::string>> SavedEnvironment;
 };
 
 // Keeps another program from writing Path while the result lives, as a

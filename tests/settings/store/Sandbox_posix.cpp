@@ -14,6 +14,11 @@ TStoreSandbox::TStoreSandbox() {
     std::random_device Random;
     Scratch = fs::temp_directory_path() / ("quorvel-store-" + std::to_string(Random()));
     fs::create_directories(Scratch / "scratch");
+    for (const char* Name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
+        if (const char* Value = getenv(Name))
+            SavedEnvironment.emplace_back(Name, Value);
+        else
+            SavedEnvironment.emplace_back(Name, std::string(1, '\0'));
     setenv("XDG_CONFIG_HOME", (Scratch / "config").c_str(), 1);
     setenv("XDG_DATA_HOME", (Scratch / "data").c_str(), 1);
     setenv("XDG_STATE_HOME", (Scratch / "state").c_str(), 1);
@@ -25,6 +30,11 @@ TStoreSandbox::~TStoreSandbox() {
     Clean();
     std::error_code Ignored;
     fs::remove_all(Scratch.parent_path(), Ignored);
+    for (const auto& [Name, Value] : SavedEnvironment)
+        if (Value == std::string(1, '\0'))
+            unsetenv(Name.c_str());
+        else
+            setenv(Name.c_str(), Value.c_str(), 1);
 }
 
 void TStoreSandbox::Clean() {
