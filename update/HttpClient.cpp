@@ -39,18 +39,14 @@ struct TUrl {
     std::string Host; // without brackets
     std::uint16_t Port = 80;
     std::string Target; // path and query
-    std::string Origin() const {
-        const bool V6 = Host.find(':') != std::string::npos;
-        std::string Text = (Tls ? "https://" : "http://") + HostHeader(V6);
-        return Text;
-    }
-    std::string HostHeader(bool V6) const {
-        std::string Text = V6 ? "[" + Host + "]" : Host;
+    // Host, bracketed when it is an IPv6 address, and the port unless default.
+    std::string HostHeader() const {
+        std::string Text = Host.find(':') != std::string::npos ? "[" + Host + "]" : Host;
         if (Port != (Tls ? 443 : 80))
             Text += ":" + std::to_string(Port);
         return Text;
     }
-    std::string HostHeader() const { return HostHeader(Host.find(':') != std::string::npos); }
+    std::string Origin() const { return (Tls ? "https://" : "http://") + HostHeader(); }
 };
 
 // Bytes that would let an address break out of the request line.
@@ -124,6 +120,8 @@ std::string ResolveLocation(const TUrl& Base, const std::string& Location) {
     if (!Location.empty() && Location[0] == '/')
         return Base.Origin() + Location;
     std::string Dir = Base.Target.substr(0, Base.Target.find('?'));
+    if (!Location.empty() && Location[0] == '?')
+        return Base.Origin() + Dir + Location;
     Dir.erase(Dir.rfind('/') + 1);
     return Base.Origin() + Dir + Location;
 }

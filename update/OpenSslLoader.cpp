@@ -18,6 +18,7 @@ TOpenSslLoader::~TOpenSslLoader() {
 }
 
 bool TOpenSslLoader::IsAvailable() {
+    std::lock_guard<std::mutex> Lock(Mutex);
     if (Unusable)
         return false;
     if (Accepted)

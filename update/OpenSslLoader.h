@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -76,7 +77,8 @@ public:
     // Loads on first need: a library that cannot be loaded is tried again on
     // the next call; one with an accepted version stays loaded for the life of
     // the loader, and if its libssl or an entry point is missing it is marked
-    // unusable and the answer stays false. Never throws.
+    // unusable and the answer stays false. Never throws; safe from any thread
+    // (request workers ask too).
     bool IsAvailable();
     // Valid only after IsAvailable answered true.
     const TOpenSslApi& Api() const { return Functions; }
@@ -90,6 +92,7 @@ private:
     TLibraryOpener Opener;
     std::vector<TOpenSslNames> Candidates;
     std::function<bool()> SystemAllowsTls;
+    std::mutex Mutex; // guards the state below until Accepted; Functions is fixed after
     void* Crypto = nullptr;
     void* Ssl = nullptr;
     bool Accepted = false;
