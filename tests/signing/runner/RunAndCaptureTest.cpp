@@ -2,6 +2,7 @@
 // in which order, for each way a child can behave.
 #include "ChildProc.h"
 #include "CommandRunner.h"
+#include "LeakProbe.h"
 #include "QuorvelErrors.h"
 #include "TempFolder.h"
 
@@ -97,8 +98,8 @@ TEST(RunAndCapture, RunsOnSeveralThreadsKeepTheirOutputsApart) {
 }
 
 // A child that cannot be started, many times over: no exception, the text as
-// it was, and the platform's error from the failed start.
-TEST(RunAndCapture, AChildThatCannotStartGivesAllOnesAndLeavesTheText) {
+// it was, the platform's error from the failed start, and nothing left open.
+TEST(RunAndCapture, AChildThatCannotStartGivesAllOnesAndLeavesNothingBehind) {
     TTempFolder Folder;
     const std::filesystem::path Plain = Folder.Path / "plain.exe";
     std::ofstream(Plain) << "not a program\n";
@@ -109,6 +110,8 @@ TEST(RunAndCapture, AChildThatCannotStartGivesAllOnesAndLeavesTheText) {
         "\"" + Dir.string() + "\" sign x",
         "\"" + Plain.string() + "\" sign x",
     };
+
+    const std::size_t HandlesBefore = OpenHandleCount();
     for (const std::string& CommandLine : CommandLines)
         for (int I = 0; I < 200; ++I) {
             std::string Output = "untouched";
@@ -118,6 +121,18 @@ TEST(RunAndCapture, AChildThatCannotStartGivesAllOnesAndLeavesTheText) {
             ASSERT_NE(GetLastOSErrorCode(), 0u) << CommandLine;
             ASSERT_EQ(Output, "untouched") << CommandLine;
         }
+    EXPECT_EQ(OpenHandleCount(), HandlesBefore);
+    EXPECT_FALSE(HasZombieChild());
+}
+
+TEST(RunAndCapture, ARunLeavesNothingOpen) {
+    std::string Output;
+    RunChild("", Output); // lets lazily made system objects exist before counting
+    const std::size_t HandlesBefore = OpenHandleCount();
+    for (int I = 0; I < 50; ++I)
+        ASSERT_EQ(RunChild("out x err y exit 1", Output), 1u);
+    EXPECT_EQ(OpenHandleCount(), HandlesBefore);
+    EXPECT_FALSE(HasZombieChild());
 }
 
 } // namespace
