@@ -139,6 +139,9 @@ TEST(OpenSslLoader, AnOlderSystemNeverLoads) {
 }
 
 TEST(OpenSslLoader, ThePlatformLoaderFindsWhatThisSystemHas) {
+    EXPECT_TRUE(PlatformAllowsTls()); // Vista or later, or not Windows
+    EXPECT_EQ(IsSslAvailable(), QUORVEL_TEST_EXPECT_OPENSSL != 0);
+    EXPECT_EQ(GetOpenSSLVersionText().rfind("OpenSSL ", 0) == 0, QUORVEL_TEST_EXPECT_OPENSSL != 0);
     TOpenSslLoader Loader;
     EXPECT_EQ(Loader.IsAvailable(), QUORVEL_TEST_EXPECT_OPENSSL != 0);
     if (QUORVEL_TEST_EXPECT_OPENSSL)
