@@ -3,11 +3,10 @@
 #include "AppInfo.h"
 #include "AppLifecycle.h"
 #include "CommandRunner.h"
-#include "EnvProbe.h"
 #include "FileVersion.h"
 #include "Registry.h"
 #include "SignToolDiscovery.h"
-#include "U_HTTP_Custo.h"
+#include "SystemEnvironment.h"
 #include "U_Log.h"
 #include "U_OstrinUtils.h"
 #include "U_QuorvelFct.h"
@@ -81,7 +80,7 @@ public:
     }
     void WriteEnvironmentFacts(TKLog& Log,
                                const std::optional<std::string>& FirstArgument) override {
-        ::WriteEnvironmentFacts(Log, FirstArgument, [] { return GetOpenSSLVersionText(); });
+        WriteSystemEnvironmentFacts(Log, FirstArgument);
     }
 
     std::unique_ptr<IMainUpdateChecker> CreateUpdateChecker(TKLog& Log, IUiDispatcher& Dispatcher,

@@ -2,7 +2,6 @@
 
 #include "Addresses.h"
 #include "AppInfo.h"
-#include "EnvProbe.h"
 #include "SignBatch.h"
 #include "SignToolDiscovery.h"
 #include "U_Log.h"
@@ -91,7 +90,10 @@ void TMainDlg::AppEvtActivate() {
     for (const std::string& Notice : Services.TakeStoreNotices())
         Log->Write(Notice, LogError);
 
-    WriteStartingLines(*Log, ExePath, Caption);
+    Log->Write("Starting", LogInfo);
+    Log->Write("Debug mode", LogVerbose);
+    Log->Write(ExePath, LogInfo);
+    Log->Write(Caption, LogInfo);
     const std::vector<std::string> Arguments = Services.Arguments();
     Services.WriteEnvironmentFacts(*Log, Arguments.empty()
                                              ? std::optional<std::string>()
