@@ -1,0 +1,28 @@
+// The About window: TQtAboutForm's widgets as the IAboutView of the
+// controller's TAboutDlg, which fills the texts and answers the links.
+#pragma once
+
+#include "QtAboutForm.h"
+#include "QtDesktop.h"
+#include "U_about.h"
+
+#include <string>
+
+class TQtAboutView : public TQtAboutForm, public IAboutView {
+    Q_OBJECT
+public:
+    TQtAboutView(QWidget* Owner, IQtDesktop& Desktop, std::string ExePath,
+                 TAboutDlg::TVersionText VersionText);
+
+    // IAboutView
+    void SetCaption(const std::string& Caption) override;
+    void SetAppNameText(const std::string& Text) override;
+    void SetVersionText(const std::string& Text) override;
+    bool ShowModal() override;
+    void OpenAddress(const std::string& Address) override;
+
+    TAboutDlg Logic;
+
+private:
+    IQtDesktop& Desktop;
+};

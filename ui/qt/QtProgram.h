@@ -1,0 +1,36 @@
+// The program block of the Linux program: the application object, the main
+// window with its controller, the About window and the message loop. Tests
+// build a TQtProgram in-process with their own desktop and services.
+#pragma once
+
+#include "MainServices.h"
+#include "QtAboutView.h"
+#include "QtDesktop.h"
+#include "QtMainView.h"
+#include "U_MainDlg.h"
+
+#include <memory>
+
+class TQtProgram {
+public:
+    // Creates the main window (its creation step runs), then the About window.
+    TQtProgram(IQtDesktop& Desktop, std::unique_ptr<IMainServices> Services);
+    // The window's destruction step (taskbar progress, update checker, log).
+    ~TQtProgram();
+    TQtProgram(const TQtProgram&) = delete;
+    TQtProgram& operator=(const TQtProgram&) = delete;
+
+    TQtMainView& MainWindow() { return View; }
+    TQtAboutView& AboutWindow() { return About; }
+    TMainDlg& Controller() { return Dlg; }
+    IMainServices& Services() { return *OwnServices; }
+
+private:
+    std::unique_ptr<IMainServices> OwnServices;
+    TQtMainView View;
+    TMainDlg Dlg;
+    TQtAboutView About;
+};
+
+// main(): runs the program until its window closes; returns the exit code.
+int RunQuorvel(int argc, char** argv);

@@ -1,0 +1,5 @@
+#include "QtProgram.h"
+
+int main(int argc, char** argv) {
+    return RunQuorvel(argc, argv);
+}
