@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <vector>
@@ -130,7 +131,9 @@ bool CollectRead(TPipeInfo& Pipe, BOOL Wait) {
     RaiseOSError(GetLastError());
 }
 
-// After the child's end: the pending read, then what the pipe still holds.
+// After the child's end: the pending read, then what the pipe holds at that
+// moment. Bytes a grandchild writes later are not waited for, so one that
+// keeps writing cannot hold the run.
 void Drain(TPipeInfo& Pipe) {
     CancelIo(Pipe.ReadEnd.Get());
     DWORD Got = 0;
@@ -138,15 +141,20 @@ void Drain(TPipeInfo& Pipe) {
         Pipe.Collected.Take(Pipe.Buffer, Got);
     Pipe.ReadPending = false;
     DWORD Available = 0;
-    while (PeekNamedPipe(Pipe.ReadEnd.Get(), nullptr, 0, nullptr, &Available, nullptr) &&
+    if (!PeekNamedPipe(Pipe.ReadEnd.Get(), nullptr, 0, nullptr, &Available, nullptr))
+        return;
+    DWORD Remaining = Available;
+    while (Remaining > 0 &&
+           PeekNamedPipe(Pipe.ReadEnd.Get(), nullptr, 0, nullptr, &Available, nullptr) &&
            Available > 0) {
         // The bytes are already there, so this read on the overlapped handle
         // completes at once and needs no OVERLAPPED record of its own.
         DWORD Read = 0;
-        if (!ReadFile(Pipe.ReadEnd.Get(), Pipe.Buffer, Available < ReadSize ? Available : ReadSize,
-                      &Read, nullptr))
+        const DWORD Want = std::min({Available, Remaining, ReadSize});
+        if (!ReadFile(Pipe.ReadEnd.Get(), Pipe.Buffer, Want, &Read, nullptr))
             RaiseOSError(GetLastError());
         Pipe.Collected.Take(Pipe.Buffer, Read);
+        Remaining -= Read;
     }
 }
 

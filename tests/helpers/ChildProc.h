@@ -8,6 +8,9 @@
 //   grandchild    starts a copy of itself that holds standard output and
 //                 standard error and sleeps for an hour, writes
 //                 "grandchild <pid>\n" and goes on
+//   floodgrandchild  the same, but the copy writes to standard output
+//                 without end (until the pipe is gone)
+//   flood         writes to standard output until that fails
 //   signals       writes how it found its signals (blocked count, SIGPIPE)
 //   sleep S       sleeps S seconds
 //   exit CODE     ends at once with exit code CODE

@@ -20,9 +20,15 @@ int main(int argc, char** argv) {
             WriteTo(TStream::Out, SignalState());
             continue;
         }
-        if (Command == "grandchild") {
-            WriteTo(TStream::Out, "grandchild " + std::to_string(StartGrandchild()) + "\n");
+        if (Command == "grandchild" || Command == "floodgrandchild") {
+            const unsigned long Pid = StartGrandchild(Command == "floodgrandchild");
+            WriteTo(TStream::Out, "grandchild " + std::to_string(Pid) + "\n");
             continue;
+        }
+        if (Command == "flood") {
+            const std::string Block(4096, 'z');
+            for (;;)
+                WriteTo(TStream::Out, Block); // ends the program once the pipe is gone
         }
         ++I;
         if (Command == "out")

@@ -7,8 +7,10 @@
 enum class TStream { Out, Err };
 
 void WriteTo(TStream Stream, std::string_view Bytes);
-// Starts the sleeping grandchild and gives its process id.
-unsigned long StartGrandchild();
+// Starts a grandchild that holds standard output and standard error and
+// either sleeps for an hour or writes to standard output until that fails;
+// gives its process id.
+unsigned long StartGrandchild(bool Flood);
 void SleepSeconds(unsigned Seconds);
 // How the child found its signals: "blocked=<count> pipe=default|ignored",
 // or "signals n/a" where there are none.

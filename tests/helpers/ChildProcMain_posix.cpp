@@ -4,6 +4,8 @@
 #include <csignal>
 #include <unistd.h>
 
+#include <string>
+
 void WriteTo(TStream Stream, std::string_view Bytes) {
     const int Fd = Stream == TStream::Out ? STDOUT_FILENO : STDERR_FILENO;
     while (!Bytes.empty()) {
@@ -17,9 +19,14 @@ void WriteTo(TStream Stream, std::string_view Bytes) {
     }
 }
 
-unsigned long StartGrandchild() {
+unsigned long StartGrandchild(bool Flood) {
     const pid_t Pid = ::fork();
     if (Pid == 0) {
+        if (Flood) {
+            const std::string Block(4096, 'z');
+            for (;;)
+                WriteTo(TStream::Out, Block);
+        }
         ::sleep(3600);
         _exit(0);
     }

@@ -18,12 +18,13 @@ void WriteTo(TStream Stream, std::string_view Bytes) {
     }
 }
 
-unsigned long StartGrandchild() {
+unsigned long StartGrandchild(bool Flood) {
     char Self[MAX_PATH];
     const DWORD Length = GetModuleFileNameA(nullptr, Self, MAX_PATH);
     if (Length == 0 || Length >= MAX_PATH)
         std::exit(123);
-    std::string CommandLine = "\"" + std::string(Self, Length) + "\" sleep 3600";
+    std::string CommandLine =
+        "\"" + std::string(Self, Length) + (Flood ? "\" flood" : "\" sleep 3600");
     STARTUPINFOA Startup{};
     Startup.cb = sizeof(Startup);
     Startup.dwFlags = STARTF_USESTDHANDLES;

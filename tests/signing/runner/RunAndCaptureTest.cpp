@@ -72,6 +72,16 @@ TEST(RunAndCapture, EndsWithTheChildWhileAGrandchildHoldsThePipe) {
     EXPECT_EQ(Output.substr(Output.size() - 5), "\r\nend");
 }
 
+// The same with a grandchild that never stops writing: the drain takes what
+// the pipe holds when the child has ended and does not chase the rest.
+TEST(RunAndCapture, EndsWithTheChildWhileAGrandchildKeepsWriting) {
+    std::string Output;
+    EXPECT_EQ(RunChild("floodgrandchild exit 6", Output), 6u);
+    const std::size_t At = Output.find("grandchild ");
+    ASSERT_NE(At, std::string::npos) << Output.substr(0, 200);
+    EndProcess(std::stoul(Output.substr(At + 11)));
+}
+
 // Runs on several threads at once each get their own pipe and their own
 // child's text.
 TEST(RunAndCapture, RunsOnSeveralThreadsKeepTheirOutputsApart) {
