@@ -44,9 +44,7 @@ std::string MixedText() {
 }
 
 double CpuSeconds() {
-    timespec Now{};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &Now);
-    return static_cast<double>(Now.tv_sec) + static_cast<double>(Now.tv_nsec) * 1e-9;
+    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
 }
 
 double Median(std::vector<double> Values) {
