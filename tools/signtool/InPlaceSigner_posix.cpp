@@ -65,9 +65,12 @@ private:
     std::string Path;
 };
 
-// The signed copy takes the original's owner and permissions and reaches the
-// disk before it replaces the original. Returns 0 or the errno of the step
-// that failed, with What naming it.
+// The signed copy takes the original's owner and permissions before it
+// replaces the original. Returns 0 or the errno of the step that failed, with
+// What naming it. Like signtool, which rewrites the file in place, it does
+// not force the data to disk: that would cost more than the signing itself on
+// a busy disk, and the rename already keeps either the whole original or the
+// whole signed file under the name.
 int Finish(const std::string& Signed, const struct stat& Original, std::string& What) {
     auto Fail = [&What](const char* Step) {
         What = Step;
@@ -85,15 +88,7 @@ int Finish(const std::string& Signed, const struct stat& Original, std::string& 
         return Fail("Cannot give the signed file the original's owner");
     if (::fchmod(File.Get(), Original.st_mode & 07777) != 0)
         return Fail("Cannot give the signed file the original's permissions");
-    if (::fsync(File.Get()) != 0)
-        return Fail("Cannot write the signed file to disk");
     return 0;
-}
-
-void SyncFolder(const std::string& Folder) {
-    TUniqueFd Dir(::open(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (Dir.IsOpen())
-        ::fsync(Dir.Get());
 }
 
 } // namespace
@@ -138,6 +133,5 @@ TSignOutcome SignFileInPlace(const TSignRequest& Request, const std::string& Pat
         return CannotWrite(What, Error);
     if (::rename(Scratch.File().c_str(), Target.c_str()) != 0)
         return CannotWrite("Cannot replace the original file", errno);
-    SyncFolder(Folder);
     return {};
 }
