@@ -12,12 +12,11 @@ void TCollectedOutput::DeliverTo(std::string& Output) const {
 std::string NormalizeLineBreaks(std::string_view Raw) {
     if (Raw.empty())
         return {};
-    // Overwriting never grows the text and each LF adds one CR, so the result
-    // fits in the raw size plus the number of LFs; it is cut to the final
-    // write position at the end.
-    std::string Result(
-        Raw.size() + static_cast<std::size_t>(std::count(Raw.begin(), Raw.end(), '\n')), '\0');
-    char* const Out = Result.data();
+    // Overwriting never grows the text and each LF adds one CR, so one
+    // reservation holds every step; the text is cut to the final write
+    // position at the end.
+    std::string Result;
+    Result.reserve(Raw.size() + static_cast<std::size_t>(std::count(Raw.begin(), Raw.end(), '\n')));
     std::size_t Write = 0, LineStart = 0, LineEnd = 0;
 
     // Ordinary characters are copied in runs between line breaks. The next CR
@@ -38,8 +37,11 @@ std::string NormalizeLineBreaks(std::string_view Raw) {
             NextLF = Find(P, '\n');
         const char* const Stop = std::min(NextCR, NextLF);
         if (Stop > P) {
+            // Overwrite what lies at the write position, append the rest.
             const std::size_t Length = static_cast<std::size_t>(Stop - P);
-            std::memcpy(Out + Write, P, Length);
+            const std::size_t Overlap = std::min(Length, Result.size() - Write);
+            std::memcpy(Result.data() + Write, P, Overlap);
+            Result.append(P + Overlap, Length - Overlap);
             Write += Length;
             LineEnd = Write;
             P = Stop;
@@ -47,9 +49,9 @@ std::string NormalizeLineBreaks(std::string_view Raw) {
                 break;
         }
         if (*P == '\n') {
-            Out[LineEnd] = '\r';
-            Out[LineEnd + 1] = '\n';
-            Write = LineStart = LineEnd = LineEnd + 2;
+            Result.resize(LineEnd);
+            Result += "\r\n";
+            Write = LineStart = LineEnd = Result.size();
         } else {
             Write = LineStart;
         }
