@@ -6,9 +6,12 @@
 #include "U_TaskBarProgressUnit.h"
 #include "UiDispatcher.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,17 +27,34 @@ struct TFakeMessageBox {
     std::uint32_t Style = 0;
 };
 
-// Work posted to the user-interface thread, run when the test says so.
+// Work posted to the user-interface thread (from any thread), run when the
+// test says so.
 class TFakeDispatcher : public IUiDispatcher {
 public:
-    void Post(std::function<void()> Work) override { Queue.push_back(std::move(Work)); }
-    void RunAll() {
-        while (!Queue.empty()) {
-            auto Work = std::move(Queue.front());
-            Queue.pop_front();
-            Work();
+    void Post(std::function<void()> Work) override {
+        {
+            std::lock_guard<std::mutex> Lock(Mutex);
+            Queue.push_back(std::move(Work));
         }
+        Posted.notify_all();
     }
+    // Runs what is queued, first waiting up to Limit for something to arrive;
+    // false when nothing came.
+    bool WaitAndRun(std::chrono::seconds Limit = std::chrono::seconds(0)) {
+        std::deque<std::function<void()>> Ready;
+        {
+            std::unique_lock<std::mutex> Lock(Mutex);
+            Posted.wait_for(Lock, Limit, [&] { return !Queue.empty(); });
+            Ready.swap(Queue);
+        }
+        for (auto& Work : Ready)
+            Work();
+        return !Ready.empty();
+    }
+
+private:
+    std::mutex Mutex;
+    std::condition_variable Posted;
     std::deque<std::function<void()>> Queue;
 };
 
