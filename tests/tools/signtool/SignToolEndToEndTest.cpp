@@ -1,9 +1,11 @@
 // The stand-in signing real Windows images through osslsigncode, driven with
 // the command line Quorvel composes, checked with osslsigncode's verify
 // against a CA and a timestamp server made for the test.
+#include "CommandRunner.h"
 #include "FixtureFiles.h"
 #include "InPlaceSigner.h"
 #include "RunProgram.h"
+#include "SigningSettings.h"
 #include "TempFolder.h"
 #include "TestPki.h"
 #include "TimestampServer.h"
@@ -24,36 +26,17 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-// The values of one signing, as Quorvel's window holds them.
-struct TChoice {
-    std::string Certificate, Password;
-    bool TimeStamping = false;
-    std::string TimeStampURL;
-    int CertDigest = 0;      // 0 SHA256, 1 SHA1
-    int TimeStampDigest = 0; // 0 SHA256, 1 SHA1
+struct TQuorvelRun {
+    std::uint32_t ExitCode = 0;
+    std::string Output; // with CR LF line breaks, as the log pane gets it
 };
 
-// Quorvel's command line, split as Windows splits it: the password and the
-// address are not quoted, so their blanks separate arguments.
-TProgramRun SignLikeQuorvel(const TChoice& Choice, const std::string& Path) {
-    std::vector<std::string> Argv = {FixtureFiles().SignTool, "sign"};
-    auto Words = [&Argv](const std::string& Text) {
-        std::istringstream In(Text);
-        for (std::string Word; In >> Word;)
-            Argv.push_back(Word);
-    };
-    if (Choice.CertDigest == 0)
-        Argv.insert(Argv.end(), {"/fd", "SHA256"});
-    Argv.insert(Argv.end(), {"/f", Choice.Certificate, "/p"});
-    Words(Choice.Password);
-    if (Choice.TimeStamping) {
-        Argv.push_back("/tr");
-        Words(Choice.TimeStampURL);
-        if (Choice.TimeStampDigest == 0)
-            Argv.insert(Argv.end(), {"/td", "SHA256"});
-    }
-    Argv.push_back(Path);
-    return RunProgram(Argv);
+// One file signed the way Quorvel signs it: its command line, split and run
+// by its own runner.
+TQuorvelRun SignLikeQuorvel(const TSigningSettings& Settings, const std::string& Path) {
+    TQuorvelRun Run;
+    Run.ExitCode = RunAndCapture(BuildSignCommandLine(Settings, Path), Run.Output);
+    return Run;
 }
 
 class SignToolEndToEnd : public ::testing::Test {
@@ -93,8 +76,10 @@ protected:
         return Path;
     }
 
-    TChoice Choice(int CertDigest = 0) const {
-        TChoice C;
+    TSigningSettings Choice(int CertDigest = 0) const {
+        TSigningSettings C;
+        C.SignTool = FixtureFiles().SignTool;
+        C.TimeStamping = false;
         C.Certificate = Pki->SignerPfx;
         C.Password = Pki->Password;
         C.CertDigest = CertDigest;
@@ -121,13 +106,13 @@ mode_t ModeOf(const std::string& Path) {
 TEST_F(SignToolEndToEnd, Sha256WithTimestamp) {
     const std::string Exe = Place("app.exe", FixtureFiles().Exe);
     TTimestampServer Server(*Pki, Work.Path());
-    TChoice C = Choice();
+    TSigningSettings C = Choice();
     C.TimeStamping = true;
     C.TimeStampURL = Server.Url();
 
-    const TProgramRun Run = SignLikeQuorvel(C, Exe);
-    EXPECT_EQ(Run.ExitStatus, 0) << Run.Output;
-    EXPECT_EQ(Run.Output, "Done Adding Additional Store\nSuccessfully signed: " + Exe + "\n");
+    const TQuorvelRun Run = SignLikeQuorvel(C, Exe);
+    EXPECT_EQ(Run.ExitCode, 0u) << Run.Output;
+    EXPECT_EQ(Run.Output, "Done Adding Additional Store\r\nSuccessfully signed: " + Exe + "\r\n");
     EXPECT_EQ(Server.Answered(), 1);
     EXPECT_EQ(Server.QueryDigests(), std::vector<std::string>{"sha256"});
 
@@ -142,9 +127,9 @@ TEST_F(SignToolEndToEnd, Sha256WithTimestamp) {
 
 TEST_F(SignToolEndToEnd, Sha256WithoutTimestamp) {
     const std::string Dll = Place("lib.dll", FixtureFiles().Dll);
-    const TProgramRun Run = SignLikeQuorvel(Choice(), Dll);
-    EXPECT_EQ(Run.ExitStatus, 0) << Run.Output;
-    EXPECT_EQ(Run.Output, "Done Adding Additional Store\nSuccessfully signed: " + Dll + "\n");
+    const TQuorvelRun Run = SignLikeQuorvel(Choice(), Dll);
+    EXPECT_EQ(Run.ExitCode, 0u) << Run.Output;
+    EXPECT_EQ(Run.Output, "Done Adding Additional Store\r\nSuccessfully signed: " + Dll + "\r\n");
 
     const TProgramRun Check = Verify(Dll);
     EXPECT_EQ(Check.ExitStatus, 0) << Check.Output;
@@ -156,16 +141,16 @@ TEST_F(SignToolEndToEnd, Sha256WithoutTimestamp) {
 TEST_F(SignToolEndToEnd, Sha1WithTheWarning) {
     const std::string Exe = Place("app.exe", FixtureFiles().Exe);
     TTimestampServer Server(*Pki, Work.Path());
-    TChoice C = Choice(1);
+    TSigningSettings C = Choice(1);
     C.TimeStamping = true;
     C.TimeStampURL = Server.Url();
     C.TimeStampDigest = 1;
 
-    const TProgramRun Run = SignLikeQuorvel(C, Exe);
-    EXPECT_EQ(Run.ExitStatus, 0) << Run.Output;
+    const TQuorvelRun Run = SignLikeQuorvel(C, Exe);
+    EXPECT_EQ(Run.ExitCode, 0u) << Run.Output;
     EXPECT_THAT(Run.Output,
                 testing::StartsWith("SignTool Warning: No file digest algorithm specified."));
-    EXPECT_THAT(Run.Output, HasSubstr("\nSuccessfully signed: " + Exe + "\n"));
+    EXPECT_THAT(Run.Output, HasSubstr("\r\nSuccessfully signed: " + Exe + "\r\n"));
 
     const TProgramRun Check = Verify(Exe);
     EXPECT_EQ(Check.ExitStatus, 0) << Check.Output;
@@ -178,12 +163,12 @@ TEST_F(SignToolEndToEnd, BlanksInTheCertificateAndFilePaths) {
     const std::string Pfx = Work / "my certs/test signer.pfx";
     std::filesystem::create_directories(Work / "my certs");
     std::filesystem::copy_file(Pki->SignerPfx, Pfx);
-    TChoice C = Choice();
+    TSigningSettings C = Choice();
     C.Certificate = Pfx;
 
-    const TProgramRun Run = SignLikeQuorvel(C, Exe);
-    EXPECT_EQ(Run.ExitStatus, 0) << Run.Output;
-    EXPECT_THAT(Run.Output, HasSubstr("Successfully signed: " + Exe + "\n"));
+    const TQuorvelRun Run = SignLikeQuorvel(C, Exe);
+    EXPECT_EQ(Run.ExitCode, 0u) << Run.Output;
+    EXPECT_THAT(Run.Output, HasSubstr("Successfully signed: " + Exe + "\r\n"));
     EXPECT_EQ(Verify(Exe).ExitStatus, 0);
 }
 
@@ -195,13 +180,13 @@ TEST_F(SignToolEndToEnd, AnEmptyPasswordFieldMeansAnEmptyPassword) {
         SCOPED_TRACE(TimeStamping);
         const std::string Exe =
             Place(TimeStamping ? "stamped.exe" : "plain.exe", FixtureFiles().Exe);
-        TChoice C = Choice();
+        TSigningSettings C = Choice();
         C.Certificate = Pki->EmptyPasswordPfx;
         C.Password = "";
         C.TimeStamping = TimeStamping;
         C.TimeStampURL = Server.Url();
-        const TProgramRun Run = SignLikeQuorvel(C, Exe);
-        EXPECT_EQ(Run.ExitStatus, 0) << Run.Output;
+        const TQuorvelRun Run = SignLikeQuorvel(C, Exe);
+        EXPECT_EQ(Run.ExitCode, 0u) << Run.Output;
         EXPECT_EQ(Verify(Exe).ExitStatus, 0);
     }
 }
@@ -211,8 +196,8 @@ TEST_F(SignToolEndToEnd, ALinkStaysALink) {
     const std::string Exe = Place("real/app.exe", FixtureFiles().Exe);
     const std::string Link = Work / "app.exe";
     std::filesystem::create_symlink(Exe, Link);
-    const TProgramRun Run = SignLikeQuorvel(Choice(), Link);
-    EXPECT_EQ(Run.ExitStatus, 0) << Run.Output;
+    const TQuorvelRun Run = SignLikeQuorvel(Choice(), Link);
+    EXPECT_EQ(Run.ExitCode, 0u) << Run.Output;
     EXPECT_TRUE(std::filesystem::is_symlink(Link));
     EXPECT_EQ(Verify(Exe).ExitStatus, 0);
     EXPECT_EQ(FolderEntries(Work / "real"), std::vector<std::string>{"app.exe"});
@@ -221,35 +206,37 @@ TEST_F(SignToolEndToEnd, ALinkStaysALink) {
 struct TFailureCase {
     const char* Name;
     const char* Expected; // in the output
-    std::function<void(TChoice&, std::string& Path, const TTestPki&)> Arrange;
+    std::function<void(TSigningSettings&, std::string& Path, const TTestPki&)> Arrange;
 };
 
 TEST_F(SignToolEndToEnd, FailuresLeaveTheFileAsItWas) {
     const std::string Unreachable = UnreachableLocalUrl();
     const TFailureCase Cases[] = {
-        {"wrong password", "SignTool Error: The specified PFX password is not correct.\n",
-         [](TChoice& C, std::string&, const TTestPki&) { C.Password = "wrong"; }},
+        {"wrong password", "SignTool Error: The specified PFX password is not correct.\r\n",
+         [](TSigningSettings& C, std::string&, const TTestPki&) { C.Password = "wrong"; }},
         {"missing certificate", "SignTool Error: File not found: ",
-         [](TChoice& C, std::string&, const TTestPki& P) {
+         [](TSigningSettings& C, std::string&, const TTestPki& P) {
              C.Certificate = P.Folder + "/none.pfx";
          }},
         {"certificate that is no PFX", "could not be read as a PFX",
-         [](TChoice& C, std::string&, const TTestPki& P) { C.Certificate = P.CaCert; }},
+         [](TSigningSettings& C, std::string&, const TTestPki& P) { C.Certificate = P.CaCert; }},
         {"missing file", "SignTool Error: File not found: ",
-         [](TChoice&, std::string& Path, const TTestPki&) { Path += ".missing"; }},
+         [](TSigningSettings&, std::string& Path, const TTestPki&) { Path += ".missing"; }},
         {"text file named .exe", "This file format cannot be signed because it is not recognized.",
-         [](TChoice&, std::string& Path, const TTestPki&) {
+         [](TSigningSettings&, std::string& Path, const TTestPki&) {
              WriteFileBytes(Path, "Just a text file, not a program.\n");
          }},
         {"unreachable timestamp server",
          "SignTool Error: The specified timestamp server either could not be reached or returned "
-         "an invalid response.\n",
-         [&Unreachable](TChoice& C, std::string&, const TTestPki&) {
+         "an invalid response.\r\n",
+         [&Unreachable](TSigningSettings& C, std::string&, const TTestPki&) {
              C.TimeStamping = true;
              C.TimeStampURL = Unreachable;
          }},
         {"read-only file", "SignTool Error: The file is read-only",
-         [](TChoice&, std::string& Path, const TTestPki&) { ::chmod(Path.c_str(), 0444); }},
+         [](TSigningSettings&, std::string& Path, const TTestPki&) {
+             ::chmod(Path.c_str(), 0444);
+         }},
     };
     for (const TFailureCase& Case : Cases) {
         SCOPED_TRACE(Case.Name);
@@ -257,19 +244,19 @@ TEST_F(SignToolEndToEnd, FailuresLeaveTheFileAsItWas) {
         // must not appear, so an echoed path would be caught.
         std::string Path =
             Place(std::string("Success ") + Case.Name + "/app.exe", FixtureFiles().Exe);
-        TChoice C = Choice();
+        TSigningSettings C = Choice();
         Case.Arrange(C, Path, *Pki);
         const std::string Folder = std::filesystem::path(Path).parent_path();
         const std::vector<std::string> Before = FolderEntries(Folder);
         const std::string Bytes = ReadFileBytes(Folder + "/app.exe");
         const mode_t Mode = ModeOf(Folder + "/app.exe");
 
-        const TProgramRun Run = SignLikeQuorvel(C, Path);
-        EXPECT_NE(Run.ExitStatus, 0);
+        const TQuorvelRun Run = SignLikeQuorvel(C, Path);
+        EXPECT_NE(Run.ExitCode, 0u);
         EXPECT_THAT(Run.Output, HasSubstr(Case.Expected));
         EXPECT_THAT(Run.Output,
                     HasSubstr("SignTool Error: An error occurred while attempting to sign: "));
-        EXPECT_THAT(Run.Output, testing::EndsWith("Number of errors: 1\n"));
+        EXPECT_THAT(Run.Output, testing::EndsWith("Number of errors: 1\r\n"));
         EXPECT_FALSE(ContainsTextAZ("success", Run.Output)) << Run.Output;
         EXPECT_EQ(ReadFileBytes(Folder + "/app.exe"), Bytes);
         EXPECT_EQ(ModeOf(Folder + "/app.exe"), Mode);
