@@ -112,8 +112,8 @@ TSignOutcome SignFileInPlace(const TSignRequest& Request, const std::string& Pat
 
     const std::size_t Slash = Target.rfind('/');
     const std::string Folder = Slash == 0 ? std::string("/") : Target.substr(0, Slash);
-    TScratchFolder Scratch(Target.substr(0, Slash + 1) + "." + Target.substr(Slash + 1) +
-                           ".signtool-XXXXXX");
+    // Not named after the file, whose name may already be as long as a name can be.
+    TScratchFolder Scratch(Target.substr(0, Slash + 1) + ".signtool-XXXXXX");
     if (!Scratch.Made())
         return CannotWrite("Cannot create a temporary folder in " + Folder, errno);
 

@@ -172,6 +172,15 @@ TEST_F(SignToolEndToEnd, BlanksInTheCertificateAndFilePaths) {
     EXPECT_EQ(Verify(Exe).ExitStatus, 0);
 }
 
+// The scratch folder beside the file must not borrow the file's name, which
+// may already be as long as a name can be.
+TEST_F(SignToolEndToEnd, TheLongestFileNameSigns) {
+    const std::string Exe = Place(std::string(251, 'n') + ".exe", FixtureFiles().Exe);
+    const TQuorvelRun Run = SignLikeQuorvel(Choice(), Exe);
+    EXPECT_EQ(Run.ExitCode, 0u) << Run.Output;
+    EXPECT_EQ(Verify(Exe).ExitStatus, 0);
+}
+
 // An empty password field gives "/p" followed by blanks only: the
 // password-less PFX file signs, with and without timestamping.
 TEST_F(SignToolEndToEnd, AnEmptyPasswordFieldMeansAnEmptyPassword) {
