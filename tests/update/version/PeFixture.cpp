@@ -27,21 +27,37 @@ constexpr std::uint32_t SectionRva = 0x1000;
 std::vector<std::uint8_t> BuildPeImage(bool Pe32Plus,
                                        const std::optional<std::vector<std::uint8_t>>& VersionBlock,
                                        std::uint16_t Language) {
-    // Resource section: three one-entry directories, a data entry, the block.
-    std::vector<std::uint8_t> Rsrc(0x58, 0);
-    if (VersionBlock) {
+    if (!VersionBlock)
+        return BuildPeImageLanguages(Pe32Plus, {});
+    return BuildPeImageLanguages(Pe32Plus, {{Language, *VersionBlock}});
+}
+
+std::vector<std::uint8_t> BuildPeImageLanguages(
+    bool Pe32Plus, const std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>>& Blocks) {
+    // Resource section: type and name directories with one entry each, the
+    // language directory, the data entries, the blocks.
+    const std::size_t Count = Blocks.size();
+    const std::size_t DataEntries = 0x40 + 8 * Count;
+    std::vector<std::uint8_t> Rsrc(DataEntries + 16 * Count, 0);
+    if (Count > 0) {
         Put16(Rsrc, 0x0E, 1);
         Put32(Rsrc, 0x10, 16);
         Put32(Rsrc, 0x14, 0x80000000u | 0x18);
         Put16(Rsrc, 0x18 + 0x0E, 1);
         Put32(Rsrc, 0x18 + 0x10, 1);
         Put32(Rsrc, 0x18 + 0x14, 0x80000000u | 0x30);
-        Put16(Rsrc, 0x30 + 0x0E, 1);
-        Put32(Rsrc, 0x30 + 0x10, Language);
-        Put32(Rsrc, 0x30 + 0x14, 0x48);
-        Put32(Rsrc, 0x48, SectionRva + 0x58);
-        Put32(Rsrc, 0x4C, static_cast<std::uint32_t>(VersionBlock->size()));
-        Rsrc.insert(Rsrc.end(), VersionBlock->begin(), VersionBlock->end());
+        Put16(Rsrc, 0x30 + 0x0E, static_cast<std::uint32_t>(Count));
+        for (std::size_t I = 0; I < Count; ++I) {
+            const std::size_t Entry = 0x40 + 8 * I;
+            const std::size_t Data = DataEntries + 16 * I;
+            Put32(Rsrc, Entry, Blocks[I].first);
+            Put32(Rsrc, Entry + 4, static_cast<std::uint32_t>(Data));
+            while (Rsrc.size() % 4 != 0)
+                Rsrc.push_back(0);
+            Put32(Rsrc, Data, SectionRva + static_cast<std::uint32_t>(Rsrc.size()));
+            Put32(Rsrc, Data + 4, static_cast<std::uint32_t>(Blocks[I].second.size()));
+            Rsrc.insert(Rsrc.end(), Blocks[I].second.begin(), Blocks[I].second.end());
+        }
     }
     const std::size_t RawSize = (Rsrc.size() + 0x1FF) & ~std::size_t{0x1FF};
     std::vector<std::uint8_t> Image(RawStart + RawSize, 0);
@@ -65,7 +81,7 @@ std::vector<std::uint8_t> BuildPeImage(bool Pe32Plus,
     Put32(Image, Optional + 60, RawStart);                 // size of headers
     Put16(Image, Optional + 68, 2);                        // subsystem: GUI
     Put32(Image, Directories - 4, 16);
-    if (VersionBlock) {
+    if (Count > 0) {
         Put32(Image, Directories + 16, SectionRva);
         Put32(Image, Directories + 20, static_cast<std::uint32_t>(Rsrc.size()));
     }

@@ -6,7 +6,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+// One RT_VERSION resource per language, in the order given.
+std::vector<std::uint8_t> BuildPeImageLanguages(
+    bool Pe32Plus, const std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>>& Blocks);
 
 std::vector<std::uint8_t> BuildPeImage(bool Pe32Plus,
                                        const std::optional<std::vector<std::uint8_t>>& VersionBlock,

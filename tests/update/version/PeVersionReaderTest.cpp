@@ -102,6 +102,28 @@ TEST(PeVersionReaderTest, FindsTheResourceInPeImages) {
     EXPECT_EQ(ReadPeVersionResource(TMemoryByteSource({})), std::nullopt);
 }
 
+// Of several languages the reader takes neutral, then US English, then any
+// English, then the first, as the system does without a user language.
+TEST(PeVersionReaderTest, ChoosesAmongLanguagesAsTheSystemDoes) {
+    const auto BlockFor = [](std::uint16_t Language) {
+        TVersionInfo Info;
+        Info.Translations = {Language};
+        return BuildVersionInfoBlock(Info);
+    };
+    const std::vector<std::pair<std::vector<std::uint16_t>, std::uint16_t>> Cases = {
+        {{0x0401, 0x0409}, 0x0409}, {{0x0401, 0x0809, 0x0409}, 0x0409}, {{0x0401, 0x0809}, 0x0809},
+        {{0x0401, 0x040C}, 0x0401}, {{0x0409, 0x0000}, 0x0000},         {{0x040C}, 0x040C}};
+    for (const auto& [Languages, Expected] : Cases) {
+        std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>> Blocks;
+        for (std::uint16_t Language : Languages)
+            Blocks.emplace_back(Language, BlockFor(Language));
+        const std::vector<std::uint8_t> Image = BuildPeImageLanguages(false, Blocks);
+        const auto Block = ReadPeVersionResource(TMemoryByteSource(Image));
+        ASSERT_TRUE(Block);
+        EXPECT_EQ(QueryFirstTranslation(*Block), Expected) << Languages.size();
+    }
+}
+
 TEST(PeVersionReaderTest, ConvertsToWindows1252) {
     EXPECT_EQ(Utf16ToCp1252(u"Tandrel"), "Tandrel");
     EXPECT_EQ(Utf16ToCp1252(u"\u00C9t\u00E9 \u20AC \u2122"), "\xC9t\xE9 \x80 \x99");
