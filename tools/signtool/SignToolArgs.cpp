@@ -43,18 +43,16 @@ bool IsKnownSwitch(std::string_view Token) {
     return SwitchIndex(Token).has_value() || IsHelpSwitch(Token);
 }
 
-std::optional<std::string> DigestName(std::string_view Value, bool AllowLong) {
-    const std::string Upper = [&] {
-        std::string Text(Value);
-        for (char& C : Text)
-            if (C >= 'a' && C <= 'z')
-                C = static_cast<char>(C - 'a' + 'A');
-        return Text;
-    }();
-    if (Upper == "SHA1" || Upper == "SHA256")
-        return Upper;
-    if (AllowLong && (Upper == "SHA384" || Upper == "SHA512"))
-        return Upper;
+constexpr std::array<std::string_view, 4> FileDigests = {"SHA256", "SHA1", "SHA384", "SHA512"};
+constexpr std::array<std::string_view, 2> TimeStampDigests = {"SHA256", "SHA1"};
+
+// The name as it is written in Allowed, when Value is one of them in any case.
+template <std::size_t N>
+std::optional<std::string> DigestName(std::string_view Value,
+                                      const std::array<std::string_view, N>& Allowed) {
+    for (std::string_view Name : Allowed)
+        if (SameTextAZ(Value, Name))
+            return std::string(Name);
     return std::nullopt;
 }
 
@@ -117,7 +115,7 @@ TParseResult ParseSignToolArgs(const std::vector<std::string>& Args) {
         const std::string& Value = Args[++I];
         switch (*Index) {
         case swFileDigest:
-            if (auto Name = DigestName(Value, true))
+            if (auto Name = DigestName(Value, FileDigests))
                 Request.FileDigest = *Name;
             else
                 return Fail("Invalid digest algorithm for /fd: " + Value +
@@ -134,7 +132,7 @@ TParseResult ParseSignToolArgs(const std::vector<std::string>& Args) {
             Request.TimeStampURL = Value;
             break;
         case swTimeDigest:
-            if (auto Name = DigestName(Value, false))
+            if (auto Name = DigestName(Value, TimeStampDigests))
                 Request.TimeStampDigest = *Name;
             else
                 return Fail("Invalid digest algorithm for /td: " + Value + ". Use SHA256 or SHA1.");
