@@ -62,8 +62,9 @@ private:
 
 struct TPeLayout {
     TPeKind Kind = TPeKind::NotPe;
-    std::uint64_t SectionTable = 0;
-    std::uint16_t SectionCount = 0;
+    // The section headers (40 bytes each), read once; empty when the table
+    // runs past the end of the image.
+    std::vector<std::uint8_t> Sections;
     std::uint32_t ResourceRva = 0;
     std::uint32_t ResourceSize = 0;
 };
@@ -77,7 +78,8 @@ TPeLayout ReadPeLayout(const IByteSource& Image) {
         return Layout;
     const std::uint64_t Coff = std::uint64_t{PeOffset} + 4;
     std::uint16_t OptionalSize = 0, Magic = 0;
-    if (!Read16(Image, Coff + 2, Layout.SectionCount) || !Read16(Image, Coff + 16, OptionalSize))
+    std::uint16_t SectionCount = 0;
+    if (!Read16(Image, Coff + 2, SectionCount) || !Read16(Image, Coff + 16, OptionalSize))
         return Layout;
     const std::uint64_t Optional = Coff + 20;
     if (!Read16(Image, Optional, Magic))
@@ -91,7 +93,9 @@ TPeLayout ReadPeLayout(const IByteSource& Image) {
         return Layout;
     }
     Layout.Kind = Magic == 0x20B ? TPeKind::Pe32Plus : TPeKind::Pe32;
-    Layout.SectionTable = Optional + OptionalSize;
+    Layout.Sections.resize(std::size_t{SectionCount} * 40);
+    if (!Image.ReadAt(Optional + OptionalSize, Layout.Sections.data(), Layout.Sections.size()))
+        Layout.Sections.clear();
     // The resource directory is data directory 2 (8 bytes each, after the count).
     const std::uint64_t ResourceEntry = DirectoryCountAt + 4 + 2 * 8;
     std::uint32_t DirectoryCount = 0;
@@ -104,12 +108,10 @@ TPeLayout ReadPeLayout(const IByteSource& Image) {
 }
 
 // File offset of an RVA whose Count bytes lie in one section's raw data.
-std::optional<std::uint64_t> RvaToOffset(const IByteSource& Image, const TPeLayout& Layout,
-                                         std::uint64_t Rva, std::uint64_t Count) {
-    for (std::uint16_t I = 0; I < Layout.SectionCount; ++I) {
-        std::uint8_t Header[40];
-        if (!Image.ReadAt(Layout.SectionTable + std::uint64_t{I} * 40, Header, sizeof Header))
-            return std::nullopt;
+std::optional<std::uint64_t> RvaToOffset(const TPeLayout& Layout, std::uint64_t Rva,
+                                         std::uint64_t Count) {
+    for (std::size_t At = 0; At + 40 <= Layout.Sections.size(); At += 40) {
+        const std::uint8_t* Header = &Layout.Sections[At];
         const std::uint64_t VirtualSize = Le32(Header + 8);
         const std::uint64_t VirtualAddress = Le32(Header + 12);
         const std::uint64_t RawSize = Le32(Header + 16);
@@ -134,13 +136,13 @@ struct TDirEntry {
 // resource section) without following anything.
 bool ReadDirectory(const IByteSource& Image, const TPeLayout& Layout, std::uint32_t Offset,
                    std::vector<TDirEntry>& Entries) {
-    const auto Header = RvaToOffset(Image, Layout, std::uint64_t{Layout.ResourceRva} + Offset, 16);
+    const auto Header = RvaToOffset(Layout, std::uint64_t{Layout.ResourceRva} + Offset, 16);
     std::uint16_t Named = 0, Ids = 0;
     if (!Header || !Read16(Image, *Header + 12, Named) || !Read16(Image, *Header + 14, Ids))
         return false;
     const std::uint64_t Count = std::uint64_t{Named} + Ids;
     const auto Table =
-        RvaToOffset(Image, Layout, std::uint64_t{Layout.ResourceRva} + Offset + 16, Count * 8);
+        RvaToOffset(Layout, std::uint64_t{Layout.ResourceRva} + Offset + 16, Count * 8);
     if (!Table)
         return false;
     std::vector<std::uint8_t> Raw(Count * 8);
@@ -386,14 +388,14 @@ std::optional<std::vector<std::uint8_t>> ReadPeVersionResource(const IByteSource
     if (IsSubdirectory(*Language))
         return std::nullopt;
     const auto DataEntry =
-        RvaToOffset(Image, Layout, std::uint64_t{Layout.ResourceRva} + Language->Offset, 16);
+        RvaToOffset(Layout, std::uint64_t{Layout.ResourceRva} + Language->Offset, 16);
     std::uint32_t DataRva = 0, DataSize = 0;
     if (!DataEntry || !Read32(Image, *DataEntry, DataRva) ||
         !Read32(Image, *DataEntry + 4, DataSize))
         return std::nullopt;
     if (DataSize > MaxVersionResource)
         DataSize = MaxVersionResource;
-    const auto Data = RvaToOffset(Image, Layout, DataRva, DataSize);
+    const auto Data = RvaToOffset(Layout, DataRva, DataSize);
     if (!Data || DataSize == 0)
         return std::nullopt;
     std::vector<std::uint8_t> Block(DataSize);

@@ -8,22 +8,23 @@
 
 #include <filesystem>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 std::string SelfPath() {
 #ifdef _WIN32
-    return testing::internal::GetArgvs()[0];
+    char Buffer[MAX_PATH * 2];
+    return std::string(Buffer, GetModuleFileNameA(nullptr, Buffer, sizeof Buffer));
 #else
     return std::filesystem::read_symlink("/proc/self/exe").string();
 #endif
 }
 
 TEST(OwnVersionTest, TheRunningProgramResolvesToItsOwnResource) {
-    std::string Self = SelfPath();
-#ifdef _WIN32
-    if (std::filesystem::path(Self).extension().empty())
-        Self += ".exe";
-#endif
+    const std::string Self = SelfPath();
     const TDisplayedFileInfo Info = GetDisplayedFileInfo(Self);
     EXPECT_EQ(Info.Product, sizeof(void*) == 8 ? "Quorvel (64 bits)" : "Quorvel");
     EXPECT_EQ(Info.Company, "Tandrel");
