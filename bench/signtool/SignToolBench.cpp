@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int Rounds = 31;
+constexpr int Rounds = 101;
 constexpr double TargetRatio = 1.15;
 
 struct TCost {
