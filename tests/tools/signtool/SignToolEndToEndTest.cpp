@@ -18,7 +18,6 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace {
