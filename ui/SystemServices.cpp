@@ -3,10 +3,11 @@
 #include "AppInfo.h"
 #include "AppLifecycle.h"
 #include "CommandRunner.h"
+#include "EnvProbe.h"
 #include "FileVersion.h"
 #include "Registry.h"
 #include "SignToolDiscovery.h"
-#include "SystemEnvironment.h"
+#include "U_HTTP_Custo.h"
 #include "U_Log.h"
 #include "U_OstrinUtils.h"
 #include "U_QuorvelFct.h"
@@ -80,7 +81,8 @@ public:
     }
     void WriteEnvironmentFacts(TKLog& Log,
                                const std::optional<std::string>& FirstArgument) override {
-        WriteSystemEnvironmentFacts(Log, FirstArgument);
+        // The OpenSSL text is asked for last: its first call loads the library.
+        ::WriteEnvironmentFacts(Log, FirstArgument, [] { return GetOpenSSLVersionText(); });
     }
 
     std::unique_ptr<IMainUpdateChecker> CreateUpdateChecker(TKLog& Log, IUiDispatcher& Dispatcher,

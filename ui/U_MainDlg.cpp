@@ -2,6 +2,7 @@
 
 #include "Addresses.h"
 #include "AppInfo.h"
+#include "EnvProbe.h"
 #include "SignBatch.h"
 #include "SignToolDiscovery.h"
 #include "U_Log.h"
@@ -90,10 +91,7 @@ void TMainDlg::AppEvtActivate() {
     for (const std::string& Notice : Services.TakeStoreNotices())
         Log->Write(Notice, LogError);
 
-    Log->Write("Starting", LogInfo);
-    Log->Write("Debug mode", LogVerbose);
-    Log->Write(ExePath, LogInfo);
-    Log->Write(Caption, LogInfo);
+    WriteStartingLines(*Log, ExePath, Caption);
     const std::vector<std::string> Arguments = Services.Arguments();
     Services.WriteEnvironmentFacts(*Log, Arguments.empty()
                                              ? std::optional<std::string>()

@@ -135,6 +135,7 @@ TEST_F(IntegrationTest, InstalledRunSignsClosesAndRestoresTheList) {
     EXPECT_EQ(ReadSetting("Certificate"), Certificate);
     const std::string LogText = ReadWhole(Home / "data" / "Tandrel" / "Quorvel" / "Quorvel.log");
     EXPECT_NE(LogText.find("\tStarting"), std::string::npos);
+    EXPECT_NE(LogText.find("\tPortable : No"), std::string::npos);
     EXPECT_NE(LogText.find("\tfirst"), std::string::npos);
     EXPECT_EQ(LogText.find("\tsecond"), std::string::npos);
 
