@@ -12,8 +12,8 @@
 #include <functional>
 #include <map>
 #include <set>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TFakeServices;
