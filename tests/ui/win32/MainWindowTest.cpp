@@ -472,23 +472,19 @@ TEST_F(MainWindowTest, AboutShowsModallyCentredOnTheMainWindow) {
         bool Visible = false, OwnerEnabled = true;
         POINT Centre{}, OwnerCentre{};
     } Seen;
-    static TSeen* Observer = nullptr;
-    static TAboutWindow* Shown = nullptr;
-    Observer = &Seen;
-    Shown = &About;
-    const UINT_PTR Timer = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR Id, DWORD) {
-        KillTimer(nullptr, Id);
-        RECT Own{}, Owner{};
-        GetWindowRect(Shown->Handle(), &Own);
-        GetWindowRect(GetWindow(Shown->Handle(), GW_OWNER), &Owner);
-        Observer->Visible = IsWindowVisible(Shown->Handle());
-        Observer->OwnerEnabled = IsWindowEnabled(GetWindow(Shown->Handle(), GW_OWNER));
-        Observer->Centre = {(Own.left + Own.right) / 2, (Own.top + Own.bottom) / 2};
-        Observer->OwnerCentre = {(Owner.left + Owner.right) / 2, (Owner.top + Owner.bottom) / 2};
-        Drive::Click(Shown->Control(IDC_EMAIL_BTN));
-        Drive::Click(Shown->Control(IDC_OK_BTN));
-    });
-    ASSERT_NE(Timer, 0u);
+    ASSERT_TRUE(Drive::OnNextLoop([&] {
+        HWND Owner = GetWindow(Dialog, GW_OWNER);
+        RECT Own{}, OwnerRect{};
+        GetWindowRect(Dialog, &Own);
+        GetWindowRect(Owner, &OwnerRect);
+        Seen.Visible = IsWindowVisible(Dialog);
+        Seen.OwnerEnabled = IsWindowEnabled(Owner);
+        Seen.Centre = {(Own.left + Own.right) / 2, (Own.top + Own.bottom) / 2};
+        Seen.OwnerCentre = {(OwnerRect.left + OwnerRect.right) / 2,
+                            (OwnerRect.top + OwnerRect.bottom) / 2};
+        Drive::Click(About.Control(IDC_EMAIL_BTN));
+        Drive::Click(About.Control(IDC_OK_BTN));
+    }));
     SendMessageA(Main(), WM_COMMAND, IDM_ABOUT, 0);
 
     EXPECT_TRUE(Seen.Visible);
@@ -531,18 +527,14 @@ TEST_F(MainWindowTest, Screenshots) {
     Pump();
     SaveWindowPicture(Main(), std::string(Folder) + "/main-window.png");
 
-    static TAboutWindow* Shown = nullptr;
-    static std::string* Target = nullptr;
-    std::string AboutPath = std::string(Folder) + "/about-window.png";
-    Shown = &App->AboutWindow;
-    Target = &AboutPath;
-    SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR Id, DWORD) {
-        KillTimer(nullptr, Id);
-        RedrawWindow(Shown->Handle(), nullptr, nullptr,
+    const std::string AboutPath = std::string(Folder) + "/about-window.png";
+    TAboutWindow& About = App->AboutWindow;
+    ASSERT_TRUE(Drive::OnNextLoop([&] {
+        RedrawWindow(About.Handle(), nullptr, nullptr,
                      RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        SaveWindowPicture(Shown->Handle(), *Target);
-        Drive::Click(Shown->Control(IDC_OK_BTN));
-    });
+        SaveWindowPicture(About.Handle(), AboutPath);
+        Drive::Click(About.Control(IDC_OK_BTN));
+    }));
     SendMessageA(Main(), WM_COMMAND, IDM_ABOUT, 0);
 }
 

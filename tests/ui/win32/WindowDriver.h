@@ -4,8 +4,11 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -111,6 +114,32 @@ inline void ReleaseCtrl() {
     GetKeyboardState(Keys);
     Keys[VK_CONTROL] = 0;
     SetKeyboardState(Keys);
+}
+
+// Runs Work once from whichever message loop runs next, such as the loop of a
+// modal window the test is about to open. A thread timer carries no context,
+// so the work waits in this one slot of the test thread.
+inline std::function<void()>& NextLoopWork() {
+    static std::function<void()> Work;
+    return Work;
+}
+
+inline void CALLBACK RunNextLoopWork(HWND, UINT, UINT_PTR Id, DWORD) {
+    KillTimer(nullptr, Id);
+    std::function<void()> Work = std::move(NextLoopWork());
+    NextLoopWork() = nullptr;
+    // Nothing may unwind through the system's frames.
+    try {
+        if (Work)
+            Work();
+    } catch (const std::exception& Error) {
+        ADD_FAILURE() << Error.what();
+    }
+}
+
+inline bool OnNextLoop(std::function<void()> Work) {
+    NextLoopWork() = std::move(Work);
+    return SetTimer(nullptr, 0, 1, RunNextLoopWork) != 0;
 }
 
 } // namespace Drive
