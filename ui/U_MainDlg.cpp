@@ -28,7 +28,7 @@ int StoredIndex(const std::string& Text) {
     int Value = 0;
     const char* First = Text.data();
     const char* Last = First + Text.size();
-    if (First != Last && *First == '+')
+    if (First != Last && *First == '+' && Last - First > 1 && First[1] != '-')
         ++First;
     const auto [End, Error] = std::from_chars(First, Last, Value);
     if (Error != std::errc() || End != Last || First == Last)

@@ -113,7 +113,8 @@ struct TRestoreCase {
 
 TEST_F(MainDlgTest, DigestIndexesAreWholeNumbersWithZeroForAnythingElse) {
     const TRestoreCase Cases[] = {{"0", 0},  {"1", 1},  {"", 0},    {"abc", 0},
-                                  {"1x", 0}, {"5", -1}, {"-1", -1}, {"99999999999", 0}};
+                                  {"1x", 0}, {"5", -1}, {"-1", -1}, {"99999999999", 0},
+                                  {"+1", 1}, {"+-1", 0}};
     for (const auto& Case : Cases) {
         TFakeMainView OtherView;
         TFakeServices Other;
