@@ -11,6 +11,8 @@
 #include <QTextCursor>
 #include <QTimer>
 
+#include <functional>
+
 namespace {
 QString FromText(const std::string& Text) {
     return QString::fromLocal8Bit(Text);
@@ -65,7 +67,7 @@ TQtMainView::~TQtMainView() {
 
 void TQtMainView::Forward(void (TMainDlg::*Handler)()) {
     if (Controller)
-        Controller->Guard([this, Handler] { (Controller->*Handler)(); });
+        Controller->Guard([Dlg = Controller, Handler] { std::invoke(Handler, *Dlg); });
 }
 
 template <class TSignal, class TSender>

@@ -1,0 +1,98 @@
+// The program as a user runs it: installed into a prefix with cmake --install
+// (so it counts as installed), and a copy of the build's program with no
+// machine hive beside it (so it runs portable). Each run is the real
+// executable on the offscreen platform, in its own XDG folders and in a
+// network namespace of its own (its automatic update check stays inside),
+// closed with SIGTERM as a desktop session does at log-out.
+#include "QtSandbox.h"
+
+#include "RunProgram.h"
+#include "TempFolder.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+// A generous safety net only.
+constexpr auto Patience = std::chrono::seconds(120);
+
+bool Contains(const std::string& Path, const std::string& Text) {
+    return PathExists(Path) && ReadFileBytes(Path).find(Text) != std::string::npos;
+}
+
+class ProgramRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (RunProgram({"unshare", "-n", "true"}).ExitStatus != 0)
+            GTEST_SKIP() << "cannot make a network namespace (unshare -n) for the program's "
+                            "update check";
+    }
+
+    // Starts Program, waits until its start-up has recorded it under the
+    // maker key, then ends the session with SIGTERM; true when it closed.
+    bool RunAndClose(const std::string& Program) {
+        QProcess Process;
+        QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
+        Env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        Env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        Process.setProcessEnvironment(Env);
+        Process.setProcessChannelMode(QProcess::ForwardedChannels);
+        Process.start(QStringLiteral("unshare"),
+                      {QStringLiteral("-n"), QString::fromStdString(Program)});
+        if (!Process.waitForStarted(60000))
+            return false;
+        const auto Deadline = std::chrono::steady_clock::now() + Patience;
+        while (!Contains(Box.UserHive, "Tandrel") && Process.state() == QProcess::Running &&
+               std::chrono::steady_clock::now() < Deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        Process.terminate();
+        return Process.waitForFinished(60000) && Process.exitStatus() == QProcess::NormalExit &&
+               Process.exitCode() == 0;
+    }
+
+    TQtSandbox Box; // the XDG folders
+};
+
+TEST_F(ProgramRunTest, InstalledIntoAPrefixItRunsInstalled) {
+    const std::string Prefix = Box.Temp / "prefix";
+    const TProgramRun Install =
+        RunProgram({QUORVEL_CMAKE_COMMAND, "--install", QUORVEL_BUILD_DIR, "--prefix", Prefix});
+    ASSERT_EQ(Install.ExitStatus, 0) << Install.Output;
+    for (const char* File :
+         {"bin/quorvel", "lib/quorvel/sdk/osslsigncode/bin/signtool",
+          "share/applications/quorvel.desktop", "share/icons/hicolor/48x48/apps/quorvel.png"})
+        EXPECT_TRUE(PathExists(Prefix + "/" + File)) << File;
+    EXPECT_TRUE(Contains(Prefix + "/lib/quorvel/HKEY_LOCAL_MACHINE.reg",
+                         "\"DisplayName\"=\"Tandrel Quorvel\""));
+
+    ASSERT_TRUE(RunAndClose(Prefix + "/bin/quorvel"));
+    const std::string Log = Box.DataFolder + "/Quorvel.log";
+    EXPECT_TRUE(Contains(Log, "Portable : No")) << (PathExists(Log) ? ReadFileBytes(Log) : "");
+    EXPECT_TRUE(Contains(Box.UserHive, "Quorvel")); // the settings stay where they are
+    EXPECT_FALSE(PathExists(Prefix + "/bin/settings.ini"));
+}
+
+TEST_F(ProgramRunTest, ACopyOfTheBuiltProgramRunsPortableAndLeavesOnlySettingsIni) {
+    // An unpacked archive: the program and its signing tool, no machine hive.
+    const std::string Bin = Box.Temp / "unpacked/bin";
+    const std::string Tool = "lib/quorvel/sdk/osslsigncode/bin/signtool";
+    fs::create_directories(Bin);
+    fs::create_directories(fs::path(Box.Temp / ("unpacked/" + Tool)).parent_path());
+    fs::copy_file(std::string(QUORVEL_BUILD_DIR) + "/bin/quorvel", Bin + "/quorvel");
+    fs::copy_file(std::string(QUORVEL_BUILD_DIR) + "/" + Tool, Box.Temp / ("unpacked/" + Tool));
+
+    ASSERT_TRUE(RunAndClose(Bin + "/quorvel"));
+    // Discovery stored the tool; the settings went back into settings.ini.
+    EXPECT_TRUE(Contains(Bin + "/settings.ini", "SignTool="));
+    EXPECT_FALSE(PathExists(Box.DataHome + "/Tandrel")); // no data folder, no log
+    EXPECT_FALSE(Contains(Box.UserHive, "Tandrel"));     // no maker value, no product key
+    EXPECT_EQ(FolderEntries(Bin), (std::vector<std::string>{"quorvel", "settings.ini"}));
+}
+} // namespace
