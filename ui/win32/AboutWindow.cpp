@@ -30,9 +30,10 @@ constexpr std::array<TControlDesign, 10> Design = {{
      81, 33},
 }};
 
-// Fixed single border, a system menu and a minimise button only.
+// Fixed single border (the caption's own), a system menu and a minimise
+// button only; the caption keeps the window's icon.
 constexpr DWORD WindowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr DWORD WindowExStyle = WS_EX_DLGMODALFRAME;
+constexpr DWORD WindowExStyle = 0;
 
 void RegisterAboutClass(HINSTANCE Instance) {
     WNDCLASSEXA Existing{};
@@ -73,12 +74,14 @@ TAboutWindow::TAboutWindow(HINSTANCE Instance, HWND Owner, IDesktopPort& Desktop
                                  Instance, nullptr));
     if (!Window)
         RaiseLastOSError();
-    SetWindowLongPtrA(Window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrA(Window.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
     SendMessageA(Window.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Icon.get()));
     CreateDesignedControls(Window.get(), Design, Font.get());
     SendMessageA(Control(IDC_IMAGE1), STM_SETIMAGE, IMAGE_BITMAP,
                  reinterpret_cast<LPARAM>(Banner.get()));
+    // Only a finished object handles messages: should a step above fail, the
+    // window is destroyed with the default procedure alone.
+    SetWindowLongPtrA(Window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrA(Window.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
 }
 
 TAboutWindow::~TAboutWindow() {

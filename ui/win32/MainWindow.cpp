@@ -96,9 +96,6 @@ TMainWindow::TMainWindow(HINSTANCE Instance, IDesktopPort& Desktop) : Desktop(De
         DestroyMenu(Menu);
         RaiseOSError(Code);
     }
-    SetWindowLongPtrA(Window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrA(Window.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
-
     WindowIcon.reset(LoadIconResource(Instance, IDI_QUORVEL, GetSystemMetrics(SM_CXICON)));
     WindowIconSmall.reset(LoadIconResource(Instance, IDI_QUORVEL, GetSystemMetrics(SM_CXSMICON)));
     SendMessageA(Window.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(WindowIcon.get()));
@@ -109,6 +106,11 @@ TMainWindow::TMainWindow(HINSTANCE Instance, IDesktopPort& Desktop) : Desktop(De
     FillLists();
     PostedWork = std::make_unique<TWindowDispatcher>(
         [this](std::exception_ptr Error) { ReportError(Error); });
+    // Only a finished object handles messages: should a step above fail, the
+    // window is destroyed with the default procedure alone, and no quit
+    // request is posted for it.
+    SetWindowLongPtrA(Window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrA(Window.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
 }
 
 TMainWindow::~TMainWindow() {
@@ -568,6 +570,8 @@ void TMainWindow::SetProgressBarMax(int Max) {
 
 void TMainWindow::SetProgressBarPosition(int Position) {
     SendMessageA(Control(IDC_PB), PBM_SETPOS, static_cast<WPARAM>(Position), 0);
+    // The batch keeps the thread busy; the bar shows its progress at once.
+    UpdateWindow(Control(IDC_PB));
 }
 
 void TMainWindow::SetCheckForUpdateEnabled(bool Enabled) {
