@@ -96,3 +96,26 @@ TEST_F(ProgramRunTest, ACopyOfTheBuiltProgramRunsPortableAndLeavesOnlySettingsIn
     EXPECT_EQ(FolderEntries(Bin), (std::vector<std::string>{"quorvel", "settings.ini"}));
 }
 } // namespace
+
+namespace {
+TEST(DebPackage, HoldsTheProgramItsToolAndTheInstalledMarker) {
+    if (RunProgram({"dpkg-deb", "--version"}).ExitStatus != 0)
+        GTEST_SKIP() << "dpkg-deb is not installed";
+    const TTempFolder Out;
+    const TProgramRun Pack =
+        RunProgram({QUORVEL_CPACK_COMMAND, "-G", "DEB", "--config",
+                    std::string(QUORVEL_BUILD_DIR) + "/CPackConfig.cmake", "-B", Out.Path()});
+    ASSERT_EQ(Pack.ExitStatus, 0) << Pack.Output;
+    const std::string Deb = Out / "quorvel_2.1.1.20_" + QUORVEL_DEB_ARCH + ".deb";
+    ASSERT_TRUE(PathExists(Deb)) << Pack.Output;
+    const TProgramRun Depends = RunProgram({"dpkg-deb", "--field", Deb, "Depends"});
+    for (const char* Package : {"osslsigncode", "libqt6widgets6", "qt6-qpa-plugins"})
+        EXPECT_NE(Depends.Output.find(Package), std::string::npos) << Depends.Output;
+    const TProgramRun Contents = RunProgram({"dpkg-deb", "--contents", Deb});
+    for (const char* File :
+         {"./usr/bin/quorvel", "./usr/lib/quorvel/sdk/osslsigncode/bin/signtool",
+          "./usr/lib/quorvel/HKEY_LOCAL_MACHINE.reg", "./usr/share/applications/quorvel.desktop",
+          "./usr/share/icons/hicolor/48x48/apps/quorvel.png"})
+        EXPECT_NE(Contents.Output.find(File), std::string::npos) << File;
+}
+} // namespace
