@@ -363,6 +363,28 @@ TEST_F(MainWindowTest, EnterSignsTheListAndShowsStatusesPaneAndSummary) {
     EXPECT_EQ(SendMessageA(Ctl(IDC_PB), PBM_GETPOS, 0, 0), 0);
 }
 
+TEST_F(MainWindowTest, TabWalksTheControlsInDesignOrder) {
+    Activate();
+    SetFocus(Ctl(IDC_BROWSESIGN_BTN));
+    Press(GetFocus(), VK_TAB);
+    EXPECT_EQ(GetFocus(), Ctl(IDC_TIMESTAMP_CHK));
+    Press(GetFocus(), VK_TAB);
+    // The editable drop-down takes the focus in its edit part.
+    EXPECT_TRUE(GetFocus() == Ctl(IDC_TIMESTAMP_TXT) ||
+                GetParent(GetFocus()) == Ctl(IDC_TIMESTAMP_TXT));
+}
+
+TEST_F(MainWindowTest, TheLogPaneKeepsALongBatchWhole) {
+    // Far beyond an edit control's default limit of 32767 characters.
+    const std::string Line(1000, 'x');
+    for (int Index = 0; Index < 100; ++Index)
+        App->MainWindow.AddLogText(Line);
+    const std::string Pane = Drive::Text(Ctl(IDC_MEMO1));
+    EXPECT_EQ(Pane.size(), 2 + 100 * (Line.size() + 2));
+    App->MainWindow.AddLogText("");
+    EXPECT_EQ(Drive::Text(Ctl(IDC_MEMO1)), Pane + "\r\n");
+}
+
 TEST_F(MainWindowTest, ShortcutsFollowTheMenuItem) {
     Activate();
     const int Before = Count("Check");
