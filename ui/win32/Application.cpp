@@ -40,8 +40,8 @@ TQuorvelApplication::~TQuorvelApplication() {
     MainWindow.Attach(nullptr);
 }
 
-void TQuorvelApplication::Show() {
-    ShowWindow(MainWindow.Handle(), SW_SHOWNORMAL);
+void TQuorvelApplication::Show(int ShowCommand) {
+    ShowWindow(MainWindow.Handle(), ShowCommand);
     UpdateWindow(MainWindow.Handle());
     SetForegroundWindow(MainWindow.Handle());
 }

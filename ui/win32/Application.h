@@ -35,8 +35,9 @@ public:
     TQuorvelApplication(const TQuorvelApplication&) = delete;
     TQuorvelApplication& operator=(const TQuorvelApplication&) = delete;
 
-    // Shows the main window and makes it the active one.
-    void Show();
+    // Shows the main window (as the program was asked to start: normal,
+    // minimised, ...) and makes it the active one.
+    void Show(int ShowCommand = SW_SHOWNORMAL);
     // Runs the message loop until the main window is gone; the exit code.
     int Run();
 
@@ -52,6 +53,3 @@ public:
     TAboutWindow AboutWindow;
     TAboutDlg AboutDlg;
 };
-
-// The whole program, for WinMain.
-int RunQuorvel(HINSTANCE Instance, int ShowCommand);

@@ -30,14 +30,14 @@ std::vector<std::string> Arguments() {
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE Instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE Instance, HINSTANCE, LPSTR, int ShowCommand) {
     TSystemDesktop Desktop;
     try {
         TComApartment Com;
         InitCommonControlClasses();
         auto Services = CreateSystemServices(RunningExecutablePath(), Arguments());
         TQuorvelApplication Application(Instance, Desktop, *Services);
-        Application.Show();
+        Application.Show(ShowCommand);
         return Application.Run();
     } catch (const std::exception& Error) {
         // Only what fails before the message loop runs, or the loop itself.

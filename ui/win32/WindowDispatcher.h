@@ -1,5 +1,7 @@
 // Delivers work posted from any thread to the user-interface thread's message
-// loop, through a private message to a message-only window of its own.
+// loop, through a private message to a message-only window of its own. Work
+// still queued when it is destroyed is dropped; whoever posts must be gone (or
+// have stopped posting) by then.
 #pragma once
 
 #include "UiDispatcher.h"

@@ -61,11 +61,11 @@ BOOL CALLBACK FindMainWindow(HWND Window, LPARAM Param) {
 
 // Starts the program, waits until its start-up has set the caption with the
 // version, then closes it and waits for its end. The caption it showed.
-std::string RunProgramOnce(const fs::path& Exe) {
+std::string RunProgramOnce(const fs::path& Exe, const std::string& Arguments = "") {
     STARTUPINFOA Startup{};
     Startup.cb = sizeof(Startup);
     TProcess Process;
-    std::string Line = "\"" + Exe.string() + "\"";
+    std::string Line = "\"" + Exe.string() + "\"" + Arguments;
     const std::string Folder = Exe.parent_path().string();
     if (!CreateProcessA(Exe.string().c_str(), Line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         Folder.c_str(), &Startup, &Process.Info)) {
@@ -121,9 +121,12 @@ TEST_F(PackagesTest, TheInstalledProgramRunsInstalled) {
     EXPECT_TRUE(fs::exists(fs::path(Sandbox::SpecialFolder(CSIDL_COMMON_PROGRAMS)) / "Tandrel" /
                            "Quorvel.lnk"));
 
-    EXPECT_EQ(RunProgramOnce(Folder / "Quorvel.exe"), "Quorvel v2.1.1.20");
+    EXPECT_EQ(RunProgramOnce(Folder / "Quorvel.exe", " a b"), "Quorvel v2.1.1.20");
     const std::string Log = Sandbox::ReadAll(Sandbox::DataFolder() / "Quorvel.log");
     EXPECT_NE(Log.find("Portable : No"), std::string::npos) << Log;
+    // The first argument is logged as it is; the others nowhere.
+    EXPECT_NE(Log.find("]\ta\r\n"), std::string::npos) << Log;
+    EXPECT_EQ(Log.find("]\tb\r\n"), std::string::npos) << Log;
     EXPECT_FALSE(fs::exists(Folder / "settings.ini"));
     EXPECT_EQ(Sandbox::RegText(HKEY_CURRENT_USER, Sandbox::MakerKey, "Quorvel"),
               (Folder / "Quorvel.exe").string());
