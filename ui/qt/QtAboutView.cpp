@@ -1,12 +1,15 @@
 #include "QtAboutView.h"
 
 TQtAboutView::TQtAboutView(QWidget* Owner, IQtDesktop& Desktop, std::string ExePath,
-                           TAboutDlg::TVersionText VersionText)
+                           TAboutDlg::TVersionText VersionText, TGuard Guard)
     : TQtAboutForm(Owner), Logic(*this, std::move(ExePath), std::move(VersionText)),
-      Desktop(Desktop) {
-    connect(email_btn, &QPushButton::clicked, this, [this] { Logic.email_btnClick(); });
-    connect(web_btn, &QPushButton::clicked, this, [this] { Logic.web_btnClick(); });
-    connect(forum_btn, &QPushButton::clicked, this, [this] { Logic.forum_btnClick(); });
+      Desktop(Desktop), Guard(std::move(Guard)) {
+    connect(email_btn, &QPushButton::clicked, this,
+            [this] { this->Guard([this] { Logic.email_btnClick(); }); });
+    connect(web_btn, &QPushButton::clicked, this,
+            [this] { this->Guard([this] { Logic.web_btnClick(); }); });
+    connect(forum_btn, &QPushButton::clicked, this,
+            [this] { this->Guard([this] { Logic.forum_btnClick(); }); });
 }
 
 void TQtAboutView::SetCaption(const std::string& Caption) {

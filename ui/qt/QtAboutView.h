@@ -6,13 +6,17 @@
 #include "QtDesktop.h"
 #include "U_about.h"
 
+#include <functional>
 #include <string>
 
 class TQtAboutView : public TQtAboutForm, public IAboutView {
     Q_OBJECT
 public:
+    // Guard runs each forwarded click and shows an error that escapes it.
+    using TGuard = std::function<void(const std::function<void()>&)>;
+
     TQtAboutView(QWidget* Owner, IQtDesktop& Desktop, std::string ExePath,
-                 TAboutDlg::TVersionText VersionText);
+                 TAboutDlg::TVersionText VersionText, TGuard Guard);
 
     // IAboutView
     void SetCaption(const std::string& Caption) override;
@@ -25,4 +29,5 @@ public:
 
 private:
     IQtDesktop& Desktop;
+    TGuard Guard;
 };

@@ -77,6 +77,7 @@ void TQtMainView::ForwardSignal(TSender* Sender, TSignal Signal, void (TMainDlg:
 
 void TQtMainView::Attach(TMainDlg& Dlg) {
     Controller = &Dlg;
+    UiDispatcher.OnError = [&Dlg](const std::exception& Error) { Dlg.HandleException(Error); };
     ForwardSignal(browsesign_btn, &QPushButton::clicked, &TMainDlg::browsesign_btnClick);
     ForwardSignal(browsecert_btn, &QPushButton::clicked, &TMainDlg::browsecert_btnClick);
     ForwardSignal(downloadSDK_lbl, &TClickLabel::clicked, &TMainDlg::downloadSDK_lblClick);

@@ -5,16 +5,20 @@
 #include "SystemServices.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QTimer>
 
 #include <string>
 #include <vector>
 
 TQtProgram::TQtProgram(IQtDesktop& Desktop, std::unique_ptr<IMainServices> Services)
     : OwnServices(std::move(Services)), View(Desktop), Dlg(View, *OwnServices),
-      About(&View, Desktop, OwnServices->ExePath(),
-            [Services = OwnServices.get()](const std::string& Path) {
-                return Services->FileVersionText(Path);
-            }) {
+      About(
+          &View, Desktop, OwnServices->ExePath(),
+          [Services = OwnServices.get()](const std::string& Path) {
+              return Services->FileVersionText(Path);
+          },
+          [this](const std::function<void()>& Handler) { Dlg.Guard(Handler); }) {
     View.Attach(Dlg);
     Dlg.Guard([this] { Dlg.FormCreate(); });
     View.OnShowAbout = [this] { About.Logic.ShowAbout(); };
@@ -23,6 +27,24 @@ TQtProgram::TQtProgram(IQtDesktop& Desktop, std::unique_ptr<IMainServices> Servi
 TQtProgram::~TQtProgram() {
     Dlg.FormDestroy();
 }
+
+namespace {
+// Closes the window as its close box does. A modal box open at that moment
+// (the batch's summary, a question) is dismissed first and the close waits
+// until its handler has finished, so the close sequence never runs inside
+// another handler.
+void EndSession(QWidget& Window) {
+    if (QWidget* Modal = QApplication::activeModalWidget()) {
+        if (auto* Dialog = qobject_cast<QDialog*>(Modal))
+            Dialog->reject();
+        else
+            Modal->close();
+        QTimer::singleShot(0, &Window, [&Window] { EndSession(Window); });
+        return;
+    }
+    Window.close();
+}
+} // namespace
 
 int RunQuorvel(int argc, char** argv) {
     QApplication App(argc, argv);
@@ -38,7 +60,7 @@ int RunQuorvel(int argc, char** argv) {
                      QApplication::applicationFilePath().toLocal8Bit().toStdString(), Arguments));
     // Logging out or a plain kill closes the window the usual way, so the
     // file list is saved and portable use leaves nothing behind.
-    TSessionEnd SessionEnd([&Program] { Program.MainWindow().close(); });
+    TSessionEnd SessionEnd([&Program] { EndSession(Program.MainWindow()); });
     Program.MainWindow().show();
     Program.MainWindow().activateWindow();
     return App.exec();

@@ -8,6 +8,7 @@
 
 #include "Addresses.h"
 #include "FixtureFiles.h"
+#include "QuorvelErrors.h"
 #include "SystemServices.h"
 #include "TestPki.h"
 #include "U_Log.h"
@@ -301,6 +302,16 @@ TEST_F(QtProgramTest, AnErrorInTheCloseSequenceIsShownAndKeepsTheWindowOpen) {
 
     fs::remove_all(ListFile);
     EXPECT_TRUE(Close());
+}
+
+TEST_F(QtProgramTest, AnErrorEscapingPostedWorkReachesTheSameErrorBox) {
+    Start();
+    W().Dispatcher().Post([] { throw EOSError(13, "Access is denied."); });
+    ASSERT_TRUE(
+        QTest::qWaitFor([this] { return !BoxesCaptioned("Quorvel").empty(); }, StartUpLimitMs));
+    const TAskedMessage Error = BoxesCaptioned("Quorvel").back();
+    EXPECT_EQ(Error.Text, "Access is denied.");
+    EXPECT_EQ(Error.Icon, QMessageBox::Critical);
 }
 
 TEST_F(QtProgramTest, AboutWindowShowsNameVersionAndLinks) {
