@@ -12,7 +12,8 @@
 //       Dlg.Guard([&] { Dlg.AppEvtActivate(); });   // runs once
 //   on every user event:  Dlg.Guard([&] { Dlg.sign_btnClick(); });  (and so on)
 //   on a close request:   if (!Dlg.FormClose()) refuse to close;
-//   when the window is destroyed:  Dlg.FormDestroy();
+//   when the window is destroyed:  Dlg.FormDestroy();  (while the view and its
+//       dispatcher still exist: the update checker may still be posting)
 //
 // Handlers raise errors; Guard shows an error's message in an error box
 // captioned with the application title and returns false. FormClose guards
