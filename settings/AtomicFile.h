@@ -5,6 +5,7 @@
 // refuse to overwrite it in place.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,16 @@
 // password); otherwise a replaced file keeps its permissions.
 void ReplaceFileAtomically(const std::string& Path, std::string_view Content,
                            bool PrivateToUser = false);
+
+// Lets Change edit a copy of Path made beside it (no copy when Path does not
+// exist; Change may then create it), then puts the copy in Path's place in
+// one step when Change answers true. For editors that rewrite a file in place
+// piece by piece, such as the Windows profile calls: Path is afterwards
+// either as it was or as the whole of Change left it. EOSError naming the
+// file when the copy or the replace fails; an error from Change passes on.
+// Either way the copy is removed and Path is as it was.
+void ChangeFileThroughCopy(const std::string& Path,
+                           const std::function<bool(const std::string& CopyPath)>& Change);
 
 // False when the file does not exist; EOSError naming the file when it
 // exists but cannot be read.

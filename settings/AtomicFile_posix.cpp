@@ -66,6 +66,47 @@ void ReplaceFileAtomically(const std::string& Path, std::string_view Content, bo
     Temp.Kept = true;
 }
 
+void ChangeFileThroughCopy(const std::string& Path,
+                           const std::function<bool(const std::string& CopyPath)>& Change) {
+    TTempFile Copy{Path + ".XXXXXX"};
+    {
+        TFd File{mkstemp(Copy.Path.data())};
+        if (File.Fd < 0) {
+            const int Code = errno;
+            Copy.Path.clear();
+            RaiseFileError(Code, "Cannot create a file beside", Path);
+        }
+        std::string Old;
+        struct stat Info {};
+        if (!ReadFileText(Path, Old) || stat(Path.c_str(), &Info) != 0) {
+            // Nothing to copy: Change makes the file as it would make Path.
+            unlink(Copy.Path.c_str());
+        } else {
+            std::size_t Done = 0;
+            while (Done < Old.size()) {
+                const ssize_t N = write(File.Fd, Old.data() + Done, Old.size() - Done);
+                if (N < 0 && errno == EINTR)
+                    continue;
+                if (N < 0)
+                    RaiseFileError(errno, "Cannot write", Path);
+                Done += static_cast<std::size_t>(N);
+            }
+            if (fchmod(File.Fd, Info.st_mode & 07777) != 0)
+                RaiseFileError(errno, "Cannot write", Path);
+        }
+    }
+    if (!Change(Copy.Path) || access(Copy.Path.c_str(), F_OK) != 0)
+        return;
+    {
+        TFd File{open(Copy.Path.c_str(), O_RDONLY | O_CLOEXEC)};
+        if (File.Fd < 0 || fsync(File.Fd) != 0)
+            RaiseFileError(errno, "Cannot write", Path);
+    }
+    if (rename(Copy.Path.c_str(), Path.c_str()) != 0)
+        RaiseFileError(errno, "Cannot replace", Path);
+    Copy.Kept = true;
+}
+
 bool ReadFileText(const std::string& Path, std::string& Content) {
     TFd File{open(Path.c_str(), O_RDONLY | O_CLOEXEC)};
     if (File.Fd < 0) {

@@ -60,6 +60,30 @@ void ReplaceFileAtomically(const std::string& Path, std::string_view Content, bo
     Temp.Kept = true;
 }
 
+void ChangeFileThroughCopy(const std::string& Path,
+                           const std::function<bool(const std::string& CopyPath)>& Change) {
+    TTempFile Copy{Path + ".new" + std::to_string(GetCurrentProcessId())};
+    // The copy keeps the attributes, so a read-only file stays refused.
+    if (GetFileAttributesA(Path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (!CopyFileA(Path.c_str(), Copy.Path.c_str(), FALSE))
+            RaiseFileError(GetLastError(), "Cannot copy", Path);
+    } else {
+        DeleteFileA(Copy.Path.c_str());
+    }
+    if (!Change(Copy.Path) || GetFileAttributesA(Copy.Path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return;
+    {
+        THandle File{CreateFileA(Copy.Path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+        if (File.H == INVALID_HANDLE_VALUE || !FlushFileBuffers(File.H))
+            RaiseFileError(GetLastError(), "Cannot write", Path);
+    }
+    if (!MoveFileExA(Copy.Path.c_str(), Path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        RaiseFileError(GetLastError(), "Cannot replace", Path);
+    Copy.Kept = true;
+}
+
 bool ReadFileText(const std::string& Path, std::string& Content) {
     THandle File{CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};

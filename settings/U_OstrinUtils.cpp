@@ -1,6 +1,7 @@
 #include "U_OstrinUtils.h"
 
 #include "AnsiText.h"
+#include "AtomicFile.h"
 #include "OstrinPlatform.h"
 #include "ProfileFile.h"
 #include "Registry.h"
@@ -107,18 +108,28 @@ bool ExportSettingsIni(const std::string& Product, const std::string& IniPath) {
     if (!Reg.OpenKey(ProductKeyOf(Product), true))
         return false;
     try {
-        for (const auto& Name : Reg.GetValueNames()) {
-            std::uint32_t Type = RegNone;
-            if (!Reg.GetDataType(Name, Type))
-                continue;
-            if (Type == RegSz)
-                ProfileWriteString(IniPath, "Settings", Name, Reg.ReadString(Name));
-            else if (Type == RegDword)
-                ProfileWriteString(IniPath, "Settings_DWORD", Name,
-                                   std::to_string(Reg.ReadInteger(Name)));
-        }
+        // The profile calls rewrite the file once per name; working on a copy
+        // that replaces the file at the end keeps a crash or a full disk from
+        // leaving settings.ini cut short or half old, half new.
+        ChangeFileThroughCopy(IniPath, [&Reg](const std::string& Copy) {
+            bool Wrote = false;
+            for (const auto& Name : Reg.GetValueNames()) {
+                std::uint32_t Type = RegNone;
+                if (!Reg.GetDataType(Name, Type))
+                    continue;
+                if (Type == RegSz)
+                    ProfileWriteString(Copy, "Settings", Name, Reg.ReadString(Name));
+                else if (Type == RegDword)
+                    ProfileWriteString(Copy, "Settings_DWORD", Name,
+                                       std::to_string(Reg.ReadInteger(Name)));
+                else
+                    continue;
+                Wrote = true;
+            }
+            return Wrote;
+        });
     } catch (const std::exception&) {
-        return false; // settings.ini may hold part of the values; the key stays
+        return false; // settings.ini as it was; the key stays
     }
     return true;
 }
