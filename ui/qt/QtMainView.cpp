@@ -111,7 +111,9 @@ void TQtMainView::Attach(TMainDlg& Dlg) {
 // also counts (queued, after the window is on screen). The controller runs
 // the sequence once, whichever comes first.
 void TQtMainView::Activated() {
-    Forward(&TMainDlg::AppEvtActivate);
+    // A window closed before its first activation came round starts nothing.
+    if (isVisible())
+        Forward(&TMainDlg::AppEvtActivate);
 }
 
 void TQtMainView::showEvent(QShowEvent* Event) {

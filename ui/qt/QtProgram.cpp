@@ -51,6 +51,16 @@ int RunQuorvel(int argc, char** argv) {
     QApplication::setApplicationName(QString::fromLatin1(AppInfo::Title));
     QGuiApplication::setDesktopFileName(QStringLiteral("quorvel"));
 
+    // Logging out or a plain kill closes the window the usual way, so the
+    // file list is saved and portable use leaves nothing behind. Installed
+    // before the window's creation step (which may already change the
+    // settings); a signal is taken from the event loop once the window shows.
+    TQtProgram* Running = nullptr;
+    TSessionEnd SessionEnd([&Running] {
+        if (Running)
+            EndSession(Running->MainWindow());
+    });
+
     std::vector<std::string> Arguments;
     for (int I = 1; I < argc; ++I)
         Arguments.emplace_back(argv[I]);
@@ -58,9 +68,7 @@ int RunQuorvel(int argc, char** argv) {
     TQtProgram Program(
         Desktop, CreateSystemServices(
                      QApplication::applicationFilePath().toLocal8Bit().toStdString(), Arguments));
-    // Logging out or a plain kill closes the window the usual way, so the
-    // file list is saved and portable use leaves nothing behind.
-    TSessionEnd SessionEnd([&Program] { EndSession(Program.MainWindow()); });
+    Running = &Program;
     Program.MainWindow().show();
     Program.MainWindow().activateWindow();
     return App.exec();

@@ -35,8 +35,8 @@ protected:
                             "update check";
     }
 
-    // Starts Program, waits until its start-up has recorded it under the
-    // maker key, then ends the session with SIGTERM; true when it closed.
+    // Starts Program, waits until its start-up has stored the signing tool it
+    // found, then ends the session with SIGTERM; true when it closed.
     bool RunAndClose(const std::string& Program) {
         QProcess Process;
         QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
@@ -49,12 +49,15 @@ protected:
         if (!Process.waitForStarted(60000))
             return false;
         const auto Deadline = std::chrono::steady_clock::now() + Patience;
-        while (!Contains(Box.UserHive, "Tandrel") && Process.state() == QProcess::Running &&
+        while (!Contains(Box.UserHive, "\"SignTool\"=") && Process.state() == QProcess::Running &&
                std::chrono::steady_clock::now() < Deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         Process.terminate();
-        return Process.waitForFinished(60000) && Process.exitStatus() == QProcess::NormalExit &&
-               Process.exitCode() == 0;
+        const bool Finished = Process.waitForFinished(60000);
+        EXPECT_TRUE(Finished && Process.exitStatus() == QProcess::NormalExit)
+            << "state " << Process.state() << ", exit status " << Process.exitStatus();
+        EXPECT_EQ(Process.exitCode(), 0);
+        return Finished && Process.exitStatus() == QProcess::NormalExit && Process.exitCode() == 0;
     }
 
     TQtSandbox Box; // the XDG folders
