@@ -63,6 +63,8 @@ protected:
         return static_cast<int>(std::count(Services.Calls.begin(), Services.Calls.end(), Call));
     }
 
+    // As in the program: the taskbar's COM object needs the apartment.
+    TComApartment Com;
     TScriptedDesktop Desktop;
     TFakeServices Services;
     std::unique_ptr<TQuorvelApplication> App;

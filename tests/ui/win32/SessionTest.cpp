@@ -82,6 +82,8 @@ protected:
     const fs::path ToolFolder = SdkEntry / "bin";
     const fs::path Work = fs::temp_directory_path() / "quorvel-session";
     const std::string EntryKey = std::string(Sandbox::UninstallKey) + "\\QuorvelSessionTest";
+    // As in the program: the taskbar's COM object needs the apartment.
+    TComApartment Com;
     TScriptedDesktop Desktop;
     std::unique_ptr<IMainServices> Services;
     std::unique_ptr<TQuorvelApplication> App;
