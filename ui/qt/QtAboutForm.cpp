@@ -1,5 +1,7 @@
 #include "QtAboutForm.h"
 
+#include "QtLook.h"
+
 #include <QApplication>
 #include <QPixmap>
 
@@ -24,9 +26,7 @@ TQtAboutForm::TQtAboutForm(QWidget* Owner)
                          Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("TAboutDlg"));
     setWindowIcon(QIcon(QStringLiteral(":/quorvel/Quorvel.ico")));
-    QFont Face = QApplication::font();
-    Face.setPixelSize(11);
-    setFont(Face);
+    ApplyDesignLook(*this);
 
     const QPixmap Banner(QStringLiteral(":/quorvel/banner.bmp"));
     Image1 = Place(new QLabel(this), 0, 0, Banner.width(), Banner.height());

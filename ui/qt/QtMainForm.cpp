@@ -2,6 +2,7 @@
 
 #include "Addresses.h"
 #include "AppInfo.h"
+#include "QtLook.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -83,8 +84,7 @@ TQtMainForm::TQtMainForm(QWidget* Parent) : QMainWindow(Parent) {
     setObjectName(QStringLiteral("TMainDlg"));
     setWindowTitle(QString::fromLatin1(AppInfo::Title));
     setWindowIcon(QIcon(QStringLiteral(":/quorvel/Quorvel.ico")));
-    // The design is in pixels for an 8-point face at 96 dpi: the desktop's own
-    // family at that pixel size keeps every caption inside its control.
+    // The menu bar too: the design is in pixels for an 8-point face.
     QFont Face = QApplication::font();
     Face.setPixelSize(11);
     setFont(Face);
@@ -94,6 +94,7 @@ TQtMainForm::TQtMainForm(QWidget* Parent) : QMainWindow(Parent) {
                      QIcon(QStringLiteral(":/quorvel/failed.ico"))};
 
     Client = new TClientArea(this);
+    ApplyDesignLook(*Client);
     setCentralWidget(Client);
 
     SignToolGroup = Group(Client, "SignTool", 8, 8, 353, 65);
