@@ -69,11 +69,7 @@ protected:
                     Seen[1]);
     }
 
-#ifdef _WIN32
-    static constexpr int Rounds = 25; // a Wine process start costs a tenth of a second or more
-#else
     static constexpr int Rounds = 60;
-#endif
     TStoreSandbox Sandbox;
     const fs::path Mark = Sandbox.Scratch / "saved-once";
 };
