@@ -300,6 +300,15 @@ bool THiveKey::DeleteSubKey(std::string_view KeyName) {
 
 THive::THive(std::string RootName) : RootName(std::move(RootName)) {}
 
+bool THive::Empty() const {
+    if (!Root.Values.empty() || Root.SubKeys.size() > 1)
+        return false;
+    if (Root.SubKeys.empty())
+        return true;
+    const THiveKey& Only = *Root.SubKeys.front();
+    return SameTextAZ(Only.Name, "SOFTWARE") && Only.Values.empty() && Only.SubKeys.empty();
+}
+
 THiveKey* THive::Find(std::string_view Path) {
     THiveKey* Key = &Root;
     for (const auto Part : SplitPath(Path)) {

@@ -62,7 +62,9 @@ public:
     THiveKey* Find(std::string_view Path);
     THiveKey& Create(std::string_view Path);
     bool Delete(std::string_view Path); // with every subkey
-    bool Empty() const { return Root.Values.empty() && Root.SubKeys.empty(); }
+    // Holds nothing of anyone's: at most the bare SOFTWARE key, which every
+    // Windows hive has anyway, so a clean-up down to it leaves no file behind.
+    bool Empty() const;
 
     // Throws EHiveDamaged for anything that is not a hive of this root.
     void Parse(std::string_view Text);
