@@ -91,14 +91,18 @@ void BuildAndCheck(TFuzzInput& In) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
     TFuzzInput In(Data, Size);
-    const bool Build = In.Flag();
-    if (Build) {
+    const std::uint8_t Mode = In.Byte();
+    if (Mode & 1) {
         BuildAndCheck(In);
         return 0;
     }
+    // Most texts would stop at the header; let the fuzzer skip it.
+    std::string Text =
+        Mode & 2 ? "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\" : "";
+    Text += In.Rest();
     THive Hive(Root);
     try {
-        Hive.Parse(In.Rest());
+        Hive.Parse(Text);
     } catch (const EHiveDamaged&) {
         return 0;
     }

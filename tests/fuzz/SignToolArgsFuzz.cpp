@@ -1,11 +1,15 @@
-// The signtool stand-in's arguments: any argument list gives one outcome
-// whose request is complete, and the command line Quorvel composes for a
-// file, split as Windows splits it, asks the stand-in for exactly those
-// settings and that file.
+// The signtool stand-in's parsers: any argument list gives one outcome whose
+// request is complete; the command line Quorvel composes for a file, split as
+// Windows splits it, asks the stand-in for exactly those settings and that
+// file; and whatever osslsigncode says when it fails, the stand-in's failure
+// lines never hold the word that makes Quorvel count a file as signed.
 #include "CommandLineSplit.h"
 #include "FuzzSupport.h"
 #include "SignToolArgs.h"
+#include "SignToolTexts.h"
 #include "SigningSettings.h"
+
+#include "AnsiText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -86,12 +90,29 @@ void CheckComposed(TFuzzInput& In) {
     FUZZ_CHECK(R.Files == TArgs{File});
 }
 
+void CheckFailureText(TFuzzInput& In) {
+    const int ExitStatus = static_cast<int>(In.Word());
+    const std::string Path = In.Text();
+    const std::string Captured(In.Rest());
+    const TSignOutcome Outcome = ClassifyOsslFailure(ExitStatus, Captured);
+    FUZZ_CHECK(Outcome.Failure != TSignFailure::None);
+    for (const std::string& Line : FailureLines(Outcome, Path)) {
+        FUZZ_CHECK(Line.starts_with(ErrorPrefix));
+        FUZZ_CHECK(!ContainsTextAZ("success", Line));
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
     TFuzzInput In(Data, Size);
-    if (In.Flag()) {
+    const std::uint8_t Mode = In.Byte();
+    if (Mode & 1) {
         CheckComposed(In);
+        return 0;
+    }
+    if (Mode & 2) {
+        CheckFailureText(In);
         return 0;
     }
     TArgs Args;
