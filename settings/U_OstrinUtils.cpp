@@ -4,6 +4,7 @@
 #include "AtomicFile.h"
 #include "OstrinPlatform.h"
 #include "ProfileFile.h"
+#include "QuorvelErrors.h"
 #include "Registry.h"
 #include "U_QuorvelFct.h"
 #include "U_UnicodeUtils.h"
@@ -96,10 +97,20 @@ void ImportSettingsIni(const std::string& Product, const std::string& IniPath) {
     Reg.RootKey = TRegRoot::CurrentUser;
     if (!Reg.OpenKey(ProductKeyOf(Product), true))
         return;
-    for (const auto& Name : ProfileSectionNames(IniPath, "Settings"))
-        Reg.WriteString(Name, ProfileReadString(IniPath, "Settings", Name, ""));
-    for (const auto& Name : ProfileSectionNames(IniPath, "Settings_DWORD"))
-        Reg.WriteInteger(Name, ProfileReadInteger(IniPath, "Settings_DWORD", Name, 0));
+    // A name the store cannot hold (a NUL or a line break in a damaged file)
+    // is skipped: the import stays silent and goes on with the other names.
+    for (const auto& Name : ProfileSectionNames(IniPath, "Settings")) {
+        try {
+            Reg.WriteString(Name, ProfileReadString(IniPath, "Settings", Name, ""));
+        } catch (const ERegistryError&) {
+        }
+    }
+    for (const auto& Name : ProfileSectionNames(IniPath, "Settings_DWORD")) {
+        try {
+            Reg.WriteInteger(Name, ProfileReadInteger(IniPath, "Settings_DWORD", Name, 0));
+        } catch (const ERegistryError&) {
+        }
+    }
 }
 
 bool ExportSettingsIni(const std::string& Product, const std::string& IniPath) {
