@@ -6,6 +6,7 @@
 #include "CommandRunner.h"
 #include "CommandRunnerOutput.h"
 #include "QuorvelErrors.h"
+#include "UniqueFd.h"
 
 #include <cerrno>
 #include <csignal>
@@ -29,28 +30,6 @@ namespace {
 
 constexpr std::uint32_t NotStarted = 0xFFFFFFFF;
 constexpr int PollIntervalMs = 20;
-
-class TUniqueFd {
-public:
-    TUniqueFd() = default;
-    explicit TUniqueFd(int Fd) : Fd(Fd) {}
-    TUniqueFd(const TUniqueFd&) = delete;
-    TUniqueFd& operator=(const TUniqueFd&) = delete;
-    ~TUniqueFd() { Close(); }
-    int Get() const { return Fd; }
-    bool IsOpen() const { return Fd >= 0; }
-    void Close() {
-        if (Fd >= 0) {
-            const int Saved = errno;
-            ::close(Fd);
-            errno = Saved;
-            Fd = -1;
-        }
-    }
-
-private:
-    int Fd = -1;
-};
 
 // A started child that is always reaped: on an error path it is killed first,
 // so no run leaves a zombie or a stray process behind.

@@ -1,4 +1,4 @@
-// A file descriptor that is closed when its owner goes away.
+// A POSIX file descriptor that is closed when its owner goes away.
 #pragma once
 
 #include <cerrno>
