@@ -2,22 +2,12 @@
 // debug logging (no saves).
 #include "U_Log.h"
 
+#include "BenchReport.h"
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
-
-namespace {
-double MillisecondsSince(std::chrono::steady_clock::time_point Start) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - Start)
-        .count();
-}
-
-void Report(const char* What, double Ms, double TargetMs) {
-    std::printf("%-44s %9.3f ms  target %7.1f ms  ratio %5.2f\n", What, Ms, TargetMs,
-                Ms / TargetMs);
-}
-} // namespace
 
 int main() {
     namespace fs = std::filesystem;
