@@ -40,7 +40,7 @@ install_missing() {
 }
 
 LINUX_PACKAGES=(cmake g++ ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev googletest
-                osslsigncode openssl libssl-dev xvfb xauth clang dbus-daemon)
+                osslsigncode openssl libssl-dev xvfb xauth clang libclang-rt-14-dev dbus-daemon)
 WINDOWS_PACKAGES=(mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 nsis zip)
 
 # 32-bit Wine needs Debian's i386 architecture. Where it cannot be installed
