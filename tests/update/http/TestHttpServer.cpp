@@ -9,7 +9,9 @@ static void CloseSocket(TNativeSocket S) {
 }
 #else
 #include <arpa/inet.h>
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -58,22 +60,43 @@ TNativeSocket Listen(std::uint16_t& Port) {
     return S;
 }
 
-bool Readable(TNativeSocket S, int Ms) {
+bool Ready(TNativeSocket S, bool ForWrite, int Ms) {
 #ifdef _WIN32
     fd_set Set;
     FD_ZERO(&Set);
     FD_SET(S, &Set);
+    fd_set Except;
+    FD_ZERO(&Except);
+    FD_SET(S, &Except);
     timeval Tv{0, Ms * 1000};
-    return select(0, &Set, nullptr, nullptr, &Tv) > 0;
+    return select(0, ForWrite ? nullptr : &Set, ForWrite ? &Set : nullptr, &Except, &Tv) > 0;
 #else
-    pollfd P{S, POLLIN, 0};
+    pollfd P{S, static_cast<short>(ForWrite ? POLLOUT : POLLIN), 0};
     return poll(&P, 1, Ms) > 0;
 #endif
 }
 
+bool WouldBlock() {
+#ifdef _WIN32
+    return WSAGetLastError() == WSAEWOULDBLOCK;
+#else
+    return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+#endif
+}
+
+// Non-blocking, with every wait cut into slices: Wine does not always wake a
+// blocking send when the peer resets the connection, which would hold the
+// server's thread (and the test) for good.
 class TPlainStream : public TTestStream {
 public:
-    explicit TPlainStream(TNativeSocket S) : S(S) {}
+    TPlainStream(TNativeSocket S, const std::atomic<bool>& Stop) : S(S), Stop(Stop) {
+#ifdef _WIN32
+        u_long NonBlocking = 1;
+        ioctlsocket(S, FIONBIO, &NonBlocking);
+#else
+        fcntl(S, F_SETFL, fcntl(S, F_GETFL) | O_NONBLOCK);
+#endif
+    }
     ~TPlainStream() override {
 #ifdef _WIN32
         shutdown(S, SD_SEND);
@@ -84,29 +107,45 @@ public:
     }
     std::string ReadHead() override {
         std::string Head;
-        char C;
-        while (Head.find("\r\n\r\n") == std::string::npos && recv(S, &C, 1, 0) == 1)
-            Head += C;
+        while (Head.find("\r\n\r\n") == std::string::npos) {
+            char C;
+            const int N = static_cast<int>(recv(S, &C, 1, 0));
+            if (N == 1)
+                Head += C;
+            else if (N == 0 || !WouldBlock() || !WaitFor(false))
+                break;
+        }
         return Head;
     }
     bool Write(const std::string& Data) override {
         std::size_t Done = 0;
         while (Done < Data.size()) {
-            const int N = send(S, Data.data() + Done, static_cast<int>(Data.size() - Done), 0);
-            if (N <= 0)
+            const int N = static_cast<int>(
+                send(S, Data.data() + Done, static_cast<int>(Data.size() - Done), 0));
+            if (N > 0)
+                Done += static_cast<std::size_t>(N);
+            else if (N == 0 || !WouldBlock() || !WaitFor(true))
                 return false;
-            Done += static_cast<std::size_t>(N);
         }
         return true;
     }
 
 private:
+    // False once the server stops.
+    bool WaitFor(bool ForWrite) {
+        while (!Ready(S, ForWrite, 20))
+            if (Stop.load())
+                return false;
+        return true;
+    }
+
     TNativeSocket S;
+    const std::atomic<bool>& Stop;
 };
 } // namespace
 
-std::unique_ptr<TTestStream> PlainStream(TTestSocket Socket) {
-    return std::make_unique<TPlainStream>(Native(Socket));
+std::unique_ptr<TTestStream> PlainStream(TTestSocket Socket, const std::atomic<bool>& Stop) {
+    return std::make_unique<TPlainStream>(Native(Socket), Stop);
 }
 
 TTestHttpServer::TTestHttpServer(THandler Handler, TStreamFactory Factory)
@@ -120,6 +159,7 @@ TTestHttpServer::~TTestHttpServer() {
         std::lock_guard<std::mutex> Lock(Mutex);
         Stopping = true;
     }
+    StopStreams = true;
     StopSignal.notify_all();
     Thread.join();
     CloseSocket(Native(Listener));
@@ -146,12 +186,13 @@ void TTestHttpServer::Serve() {
             if (Stopping)
                 return;
         }
-        if (!Readable(Native(Listener), 20))
+        if (!Ready(Native(Listener), false, 20))
             continue;
         const TNativeSocket Client = accept(Native(Listener), nullptr, nullptr);
         if (Client == static_cast<TNativeSocket>(-1))
             continue;
-        std::unique_ptr<TTestStream> Stream = Factory(static_cast<TTestSocket>(Client));
+        std::unique_ptr<TTestStream> Stream =
+            Factory(static_cast<TTestSocket>(Client), StopStreams);
         const std::string Head = Stream->ReadHead();
         if (Head.empty())
             continue;

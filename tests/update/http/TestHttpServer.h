@@ -25,9 +25,12 @@ public:
 };
 
 using TTestSocket = std::intptr_t;
-// Wraps an accepted socket (which it then owns).
-using TStreamFactory = std::function<std::unique_ptr<TTestStream>(TTestSocket)>;
-std::unique_ptr<TTestStream> PlainStream(TTestSocket Socket);
+// Wraps an accepted socket (which it then owns). Stop turns true when the
+// server is being destroyed: the client is done with it by then, so a stream
+// still waiting on the connection gives up.
+using TStreamFactory =
+    std::function<std::unique_ptr<TTestStream>(TTestSocket, const std::atomic<bool>& Stop)>;
+std::unique_ptr<TTestStream> PlainStream(TTestSocket Socket, const std::atomic<bool>& Stop);
 
 class TTestHttpServer {
 public:
@@ -54,6 +57,7 @@ private:
     std::mutex Mutex;
     std::condition_variable StopSignal;
     bool Stopping = false;
+    std::atomic<bool> StopStreams{false};
     std::vector<std::string> SeenHeads;
     std::thread Thread;
 };

@@ -103,7 +103,7 @@ TStreamFactory TlsStream(const std::string& CertFile, const std::string& KeyFile
     if (SSL_CTX_use_certificate_file(Ctx.get(), CertFile.c_str(), SSL_FILETYPE_PEM) != 1 ||
         SSL_CTX_use_PrivateKey_file(Ctx.get(), KeyFile.c_str(), SSL_FILETYPE_PEM) != 1)
         throw std::runtime_error("test server certificate not usable");
-    return [Ctx](TTestSocket Socket) -> std::unique_ptr<TTestStream> {
+    return [Ctx](TTestSocket Socket, const std::atomic<bool>&) -> std::unique_ptr<TTestStream> {
         return std::make_unique<TTlsStream>(static_cast<int>(Socket), Ctx);
     };
 }
