@@ -43,11 +43,35 @@ LINUX_PACKAGES=(cmake g++ ninja-build pkg-config qt6-base-dev libgl-dev libgtest
                 osslsigncode openssl libssl-dev xvfb xauth clang libclang-rt-14-dev dbus-daemon)
 WINDOWS_PACKAGES=(mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 nsis zip)
 
-# 32-bit Wine needs Debian's i386 architecture. Where it cannot be installed
-# (the i386 and amd64 indexes can be out of step on a mirror), the
-# architecture is removed again so it never breaks a later install.
-# Returns 0 when 32-bit Wine is usable.
+# Whether this kernel runs 32-bit x86 programs at all; some virtual machines'
+# kernels are built without it. The probe is the smallest i386 program there
+# is: one ELF header, one segment, and exit(0).
+kernel_runs_i386() {
+    local probe status=0
+    probe=$(mktemp) || return 1
+    printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00' >"$probe"
+    printf '\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00' >>"$probe"
+    printf '\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00' >>"$probe"
+    printf '\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08' >>"$probe"
+    printf '\x00\x80\x04\x08\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00' >>"$probe"
+    printf '\x00\x10\x00\x00\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80' >>"$probe"
+    chmod +x "$probe"
+    "$probe" 2>/dev/null || status=1
+    rm -f "$probe"
+    return $status
+}
+
+# 32-bit Wine needs a kernel that runs i386 programs and Debian's i386
+# architecture. Where it cannot be installed (the i386 and amd64 indexes can be
+# out of step on a mirror), the architecture is removed again so it never
+# breaks a later install. Returns 0 when 32-bit Wine is usable; otherwise
+# WINE32_REASON says why not.
+WINE32_REASON=""
 ensure_wine32() {
+    if ! kernel_runs_i386; then
+        WINE32_REASON="this machine's kernel cannot run 32-bit x86 programs"
+        return 1
+    fi
     if dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
         return 0
     fi
@@ -66,6 +90,7 @@ ensure_wine32() {
         APT_UPDATED=0
         apt_update_once
     fi
+    WINE32_REASON="32-bit Wine (wine32:i386) could not be installed from this mirror"
     return 1
 }
 
