@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cerrno>
+#include <string>
+#include <string_view>
 #include <unistd.h>
 #include <utility>
 
@@ -36,3 +38,33 @@ public:
 private:
     int Fd = -1;
 };
+
+// Whole transfers that go on after an interrupted call; each answers 0 or the
+// errno of the call that failed.
+inline int WriteAllToFd(int Fd, std::string_view Data) {
+    while (!Data.empty()) {
+        const ssize_t N = ::write(Fd, Data.data(), Data.size());
+        if (N < 0 && errno == EINTR)
+            continue;
+        if (N < 0)
+            return errno;
+        Data.remove_prefix(static_cast<std::size_t>(N));
+    }
+    return 0;
+}
+
+// Replaces Content with everything from Fd up to its end.
+inline int ReadAllFromFd(int Fd, std::string& Content) {
+    Content.clear();
+    char Buffer[65536];
+    for (;;) {
+        const ssize_t N = ::read(Fd, Buffer, sizeof Buffer);
+        if (N < 0 && errno == EINTR)
+            continue;
+        if (N < 0)
+            return errno;
+        if (N == 0)
+            return 0;
+        Content.append(Buffer, static_cast<std::size_t>(N));
+    }
+}

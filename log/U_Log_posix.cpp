@@ -1,6 +1,7 @@
 #include "U_Log.h"
 
 #include "QuorvelErrors.h"
+#include "UniqueFd.h"
 
 #include <cerrno>
 #include <clocale>
@@ -13,14 +14,6 @@
 #include <unistd.h>
 
 namespace {
-struct TFd {
-    int Fd;
-    ~TFd() {
-        if (Fd >= 0)
-            close(Fd);
-    }
-};
-
 // The character between hours and minutes in a strftime time pattern.
 char SeparatorOfTimeFormat(std::string_view Format) {
     for (std::size_t I = 0; I + 2 < Format.size(); ++I) {
@@ -65,35 +58,14 @@ bool LogFolderExists(const std::string& Folder) {
 }
 
 void WriteLogFileText(const std::string& FileName, const std::string& Text) {
-    TFd File{open(FileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)};
-    if (File.Fd < 0)
+    TUniqueFd File{open(FileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)};
+    if (!File.IsOpen())
         RaiseLastOSError();
-    std::size_t Done = 0;
-    while (Done < Text.size()) {
-        const ssize_t N = write(File.Fd, Text.data() + Done, Text.size() - Done);
-        if (N < 0) {
-            if (errno == EINTR)
-                continue;
-            RaiseLastOSError();
-        }
-        Done += static_cast<std::size_t>(N);
-    }
+    if (const int Code = WriteAllToFd(File.Get(), Text))
+        RaiseOSError(static_cast<std::uint32_t>(Code));
 }
 
 bool ReadLogFileText(const std::string& FileName, std::string& Text) {
-    TFd File{open(FileName.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (File.Fd < 0)
-        return false;
-    Text.clear();
-    char Buffer[65536];
-    for (;;) {
-        const ssize_t N = read(File.Fd, Buffer, sizeof Buffer);
-        if (N < 0 && errno == EINTR)
-            continue;
-        if (N < 0)
-            return false;
-        if (N == 0)
-            return true;
-        Text.append(Buffer, static_cast<std::size_t>(N));
-    }
+    TUniqueFd File{open(FileName.c_str(), O_RDONLY | O_CLOEXEC)};
+    return File.IsOpen() && ReadAllFromFd(File.Get(), Text) == 0;
 }

@@ -1,6 +1,7 @@
 #include "AtomicFile.h"
 
 #include "QuorvelErrors.h"
+#include "UniqueFd.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -8,14 +9,6 @@
 #include <unistd.h>
 
 namespace {
-struct TFd {
-    int Fd = -1;
-    ~TFd() {
-        if (Fd >= 0)
-            close(Fd);
-    }
-};
-
 [[noreturn]] void RaiseFileError(int Code, const std::string& What, const std::string& Path) {
     throw EOSError(static_cast<std::uint32_t>(Code),
                    What + " \"" + Path +
@@ -44,22 +37,15 @@ void ReplaceFileAtomically(const std::string& Path, std::string_view Content, bo
         Mode = Old.st_mode & 07777;
     }
     TTempFile Temp{Path + ".XXXXXX"};
-    TFd File{mkstemp(Temp.Path.data())};
-    if (File.Fd < 0) {
+    TUniqueFd File{mkstemp(Temp.Path.data())};
+    if (!File.IsOpen()) {
         const int Code = errno;
         Temp.Path.clear();
         RaiseFileError(Code, "Cannot create a file beside", Path);
     }
-    std::size_t Done = 0;
-    while (Done < Content.size()) {
-        const ssize_t N = write(File.Fd, Content.data() + Done, Content.size() - Done);
-        if (N < 0 && errno == EINTR)
-            continue;
-        if (N < 0)
-            RaiseFileError(errno, "Cannot write", Path);
-        Done += static_cast<std::size_t>(N);
-    }
-    if (fchmod(File.Fd, Mode) != 0 || fsync(File.Fd) != 0)
+    if (const int Code = WriteAllToFd(File.Get(), Content))
+        RaiseFileError(Code, "Cannot write", Path);
+    if (fchmod(File.Get(), Mode) != 0 || fsync(File.Get()) != 0)
         RaiseFileError(errno, "Cannot write", Path);
     if (rename(Temp.Path.c_str(), Path.c_str()) != 0)
         RaiseFileError(errno, "Cannot replace", Path);
@@ -70,8 +56,8 @@ void ChangeFileThroughCopy(const std::string& Path,
                            const std::function<bool(const std::string& CopyPath)>& Change) {
     TTempFile Copy{Path + ".XXXXXX"};
     {
-        TFd File{mkstemp(Copy.Path.data())};
-        if (File.Fd < 0) {
+        TUniqueFd File{mkstemp(Copy.Path.data())};
+        if (!File.IsOpen()) {
             const int Code = errno;
             Copy.Path.clear();
             RaiseFileError(Code, "Cannot create a file beside", Path);
@@ -82,24 +68,17 @@ void ChangeFileThroughCopy(const std::string& Path,
             // Nothing to copy: Change makes the file as it would make Path.
             unlink(Copy.Path.c_str());
         } else {
-            std::size_t Done = 0;
-            while (Done < Old.size()) {
-                const ssize_t N = write(File.Fd, Old.data() + Done, Old.size() - Done);
-                if (N < 0 && errno == EINTR)
-                    continue;
-                if (N < 0)
-                    RaiseFileError(errno, "Cannot write", Path);
-                Done += static_cast<std::size_t>(N);
-            }
-            if (fchmod(File.Fd, Info.st_mode & 07777) != 0)
+            if (const int Code = WriteAllToFd(File.Get(), Old))
+                RaiseFileError(Code, "Cannot write", Path);
+            if (fchmod(File.Get(), Info.st_mode & 07777) != 0)
                 RaiseFileError(errno, "Cannot write", Path);
         }
     }
     if (!Change(Copy.Path) || access(Copy.Path.c_str(), F_OK) != 0)
         return;
     {
-        TFd File{open(Copy.Path.c_str(), O_RDONLY | O_CLOEXEC)};
-        if (File.Fd < 0 || fsync(File.Fd) != 0)
+        TUniqueFd File{open(Copy.Path.c_str(), O_RDONLY | O_CLOEXEC)};
+        if (!File.IsOpen() || fsync(File.Get()) != 0)
             RaiseFileError(errno, "Cannot write", Path);
     }
     if (rename(Copy.Path.c_str(), Path.c_str()) != 0)
@@ -108,22 +87,13 @@ void ChangeFileThroughCopy(const std::string& Path,
 }
 
 bool ReadFileText(const std::string& Path, std::string& Content) {
-    TFd File{open(Path.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (File.Fd < 0) {
+    TUniqueFd File{open(Path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (!File.IsOpen()) {
         if (errno == ENOENT || errno == ENOTDIR)
             return false;
         RaiseFileError(errno, "Cannot read", Path);
     }
-    Content.clear();
-    char Buffer[65536];
-    for (;;) {
-        const ssize_t N = read(File.Fd, Buffer, sizeof Buffer);
-        if (N < 0 && errno == EINTR)
-            continue;
-        if (N < 0)
-            RaiseFileError(errno, "Cannot read", Path);
-        if (N == 0)
-            return true;
-        Content.append(Buffer, static_cast<std::size_t>(N));
-    }
+    if (const int Code = ReadAllFromFd(File.Get(), Content))
+        RaiseFileError(Code, "Cannot read", Path);
+    return true;
 }

@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "QuorvelErrors.h"
 #include "TextLines.h"
+#include "UniqueFd.h"
 
 #include <cerrno>
 #include <climits>
@@ -14,14 +15,6 @@
 #include <unistd.h>
 
 namespace {
-struct TFd {
-    int Fd = -1;
-    ~TFd() {
-        if (Fd >= 0)
-            close(Fd); // also releases the flock
-    }
-};
-
 std::string FolderOf(const std::string& Path) {
     const auto Slash = Path.rfind('/');
     return Slash == std::string::npos ? std::string(".") : Path.substr(0, Slash);
@@ -65,16 +58,16 @@ public:
     explicit THiveLock(const std::string& HivePath) {
         MakeFolders(FolderOf(HivePath));
         const std::string LockPath = HivePath + ".lock";
-        File.Fd = open(LockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (File.Fd < 0)
+        File = TUniqueFd(open(LockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+        if (!File.IsOpen())
             RaiseLastOSError();
-        while (flock(File.Fd, LOCK_EX) != 0)
+        while (flock(File.Get(), LOCK_EX) != 0)
             if (errno != EINTR)
                 RaiseLastOSError();
     }
 
 private:
-    TFd File;
+    TUniqueFd File; // closing it releases the lock
 };
 
 std::string NoticesPath(const std::string& HivePath) {
