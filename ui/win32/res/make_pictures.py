@@ -378,7 +378,7 @@ def banner():
 
 
 def main():
-    write_ico("Quorvel.ico", program_icon, [16, 32, 48])
+    write_ico("Quorvel.ico", program_icon, [16, 32, 48, 64, 128, 256])
     for name, drawing in [("hourglass", hourglass), ("gearwindow", gear_window),
                           ("certificate", certificate), ("keys", keys), ("exefile", exe_file)]:
         write_ico(name + ".ico", drawing, [32])
