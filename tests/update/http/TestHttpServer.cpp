@@ -159,7 +159,6 @@ TTestHttpServer::~TTestHttpServer() {
         std::lock_guard<std::mutex> Lock(Mutex);
         Stopping = true;
     }
-    StopStreams = true;
     StopSignal.notify_all();
     Thread.join();
     CloseSocket(Native(Listener));
@@ -176,23 +175,17 @@ std::vector<std::string> TTestHttpServer::Heads() {
 
 bool TTestHttpServer::WaitStop(std::chrono::milliseconds For) {
     std::unique_lock<std::mutex> Lock(Mutex);
-    return StopSignal.wait_for(Lock, For, [this] { return Stopping; });
+    return StopSignal.wait_for(Lock, For, [this] { return Stopping.load(); });
 }
 
 void TTestHttpServer::Serve() {
-    for (;;) {
-        {
-            std::lock_guard<std::mutex> Lock(Mutex);
-            if (Stopping)
-                return;
-        }
+    while (!Stopping) {
         if (!Ready(Native(Listener), false, 20))
             continue;
         const TNativeSocket Client = accept(Native(Listener), nullptr, nullptr);
         if (Client == static_cast<TNativeSocket>(-1))
             continue;
-        std::unique_ptr<TTestStream> Stream =
-            Factory(static_cast<TTestSocket>(Client), StopStreams);
+        std::unique_ptr<TTestStream> Stream = Factory(static_cast<TTestSocket>(Client), Stopping);
         const std::string Head = Stream->ReadHead();
         if (Head.empty())
             continue;

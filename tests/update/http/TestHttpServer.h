@@ -56,8 +56,7 @@ private:
     TTestSocket Listener;
     std::mutex Mutex;
     std::condition_variable StopSignal;
-    bool Stopping = false;
-    std::atomic<bool> StopStreams{false};
+    std::atomic<bool> Stopping{false}; // set under Mutex, for StopSignal's waiters
     std::vector<std::string> SeenHeads;
     std::thread Thread;
 };
