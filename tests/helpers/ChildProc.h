@@ -25,6 +25,10 @@
 #include <string_view>
 #include <vector>
 
+// A path the build wrote down, as the running test's platform names it:
+// cross-built tests run under Wine, whose drive Z: is the build machine's root.
+std::string PathForTestPlatform(std::string BuildPath);
+
 // Full path of quorvel_childproc, as the running test's platform names it.
 std::string ChildProcPath();
 

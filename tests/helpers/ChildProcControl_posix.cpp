@@ -1,5 +1,9 @@
 #include "ChildProc.h"
 
+std::string PathForTestPlatform(std::string BuildPath) {
+    return BuildPath;
+}
+
 std::string ChildProcPath() {
     return QUORVEL_CHILDPROC_PATH;
 }

@@ -1,9 +1,6 @@
 #include "ChildProc.h"
 
-// Cross-built tests run under Wine, whose drive Z: is the build machine's
-// root folder.
-std::string ChildProcPath() {
-    std::string Path = QUORVEL_CHILDPROC_PATH;
+std::string PathForTestPlatform(std::string Path) {
     if (!Path.empty() && Path.front() == '/') {
         for (char& C : Path)
             if (C == '/')
@@ -11,6 +8,10 @@ std::string ChildProcPath() {
         Path = "Z:" + Path;
     }
     return Path;
+}
+
+std::string ChildProcPath() {
+    return PathForTestPlatform(QUORVEL_CHILDPROC_PATH);
 }
 
 #include <windows.h>

@@ -1,19 +1,12 @@
 #include "HelperProcess.h"
 
+#include "ChildProc.h"
+
 #include <stdexcept>
 #include <windows.h>
 
-// Cross-built tests run under Wine, whose drive Z: is the build machine's
-// root folder.
 std::string ReliabilityChildPath() {
-    std::string Path = QUORVEL_RELIABILITY_CHILD_PATH;
-    if (!Path.empty() && Path.front() == '/') {
-        for (char& C : Path)
-            if (C == '/')
-                C = '\\';
-        Path = "Z:" + Path;
-    }
-    return Path;
+    return PathForTestPlatform(QUORVEL_RELIABILITY_CHILD_PATH);
 }
 
 THelperProcess::THelperProcess(const std::vector<std::string>& Args) {
