@@ -24,6 +24,19 @@ struct TTempFile {
             unlink(Path.c_str());
     }
 };
+
+// Makes Temp a new, empty file in Path's folder, where a rename onto Path
+// stays on one file system.
+TUniqueFd CreateBeside(const std::string& Path, TTempFile& Temp) {
+    Temp.Path = Path + ".XXXXXX";
+    TUniqueFd File{mkstemp(Temp.Path.data())};
+    if (!File.IsOpen()) {
+        const int Code = errno;
+        Temp.Path.clear();
+        RaiseFileError(Code, "Cannot create a file beside", Path);
+    }
+    return File;
+}
 } // namespace
 
 void ReplaceFileAtomically(const std::string& Path, std::string_view Content, bool PrivateToUser) {
@@ -36,13 +49,8 @@ void ReplaceFileAtomically(const std::string& Path, std::string_view Content, bo
             RaiseFileError(EACCES, "Cannot write", Path);
         Mode = Old.st_mode & 07777;
     }
-    TTempFile Temp{Path + ".XXXXXX"};
-    TUniqueFd File{mkstemp(Temp.Path.data())};
-    if (!File.IsOpen()) {
-        const int Code = errno;
-        Temp.Path.clear();
-        RaiseFileError(Code, "Cannot create a file beside", Path);
-    }
+    TTempFile Temp;
+    const TUniqueFd File = CreateBeside(Path, Temp);
     if (const int Code = WriteAllToFd(File.Get(), Content))
         RaiseFileError(Code, "Cannot write", Path);
     if (fchmod(File.Get(), Mode) != 0 || fsync(File.Get()) != 0)
@@ -54,14 +62,9 @@ void ReplaceFileAtomically(const std::string& Path, std::string_view Content, bo
 
 void ChangeFileThroughCopy(const std::string& Path,
                            const std::function<bool(const std::string& CopyPath)>& Change) {
-    TTempFile Copy{Path + ".XXXXXX"};
+    TTempFile Copy;
     {
-        TUniqueFd File{mkstemp(Copy.Path.data())};
-        if (!File.IsOpen()) {
-            const int Code = errno;
-            Copy.Path.clear();
-            RaiseFileError(Code, "Cannot create a file beside", Path);
-        }
+        const TUniqueFd File = CreateBeside(Path, Copy);
         std::string Old;
         struct stat Info {};
         if (!ReadFileText(Path, Old) || stat(Path.c_str(), &Info) != 0) {
