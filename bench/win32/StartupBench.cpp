@@ -2,6 +2,8 @@
 // and to the end of the start-up sequence (the caption carries the version and
 // the window answers again). Ten runs; prints the medians, targets and ratios.
 // Built and run by startup.sh; a Windows program, so it runs under Wine here.
+#include "ProgramWindow.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -13,24 +15,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-struct TFound {
-    DWORD ProcessId;
-    HWND Window;
-};
-
-BOOL CALLBACK FindMainWindow(HWND Window, LPARAM Param) {
-    auto* Found = reinterpret_cast<TFound*>(Param);
-    DWORD Owner = 0;
-    GetWindowThreadProcessId(Window, &Owner);
-    char Class[64] = {};
-    GetClassNameA(Window, Class, sizeof(Class));
-    if (Owner == Found->ProcessId && std::string(Class) == "QuorvelMainWindow") {
-        Found->Window = Window;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 double Ms(Clock::duration Span) {
     return std::chrono::duration<double, std::milli>(Span).count();
@@ -52,29 +36,29 @@ bool RunOnce(const std::string& Exe, double& Shown, double& Started) {
     if (!CreateProcessA(Exe.c_str(), Line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &Startup, &Process))
         return false;
-    TFound Found{Process.dwProcessId, nullptr};
+    HWND Window = nullptr;
     bool Ok = false;
     Shown = Started = 0;
     while (Clock::now() - Begin < std::chrono::minutes(1)) {
-        if (!Found.Window)
-            EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&Found));
-        if (Found.Window && Shown == 0 && IsWindowVisible(Found.Window))
+        if (!Window)
+            Window = FindProgramWindow(Process.dwProcessId);
+        if (Window && Shown == 0 && IsWindowVisible(Window))
             Shown = Ms(Clock::now() - Begin);
         char Caption[128] = {};
-        if (Found.Window && GetWindowTextA(Found.Window, Caption, sizeof(Caption)) &&
+        if (Window && GetWindowTextA(Window, Caption, sizeof(Caption)) &&
             std::string(Caption).find(" v") != std::string::npos) {
             // The caption is set early in the sequence; the window answers
             // again once the whole sequence has run.
             DWORD_PTR Ignored = 0;
-            SendMessageTimeoutA(Found.Window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &Ignored);
+            SendMessageTimeoutA(Window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &Ignored);
             Started = Ms(Clock::now() - Begin);
             Ok = true;
             break;
         }
         Sleep(1);
     }
-    if (Found.Window)
-        PostMessageA(Found.Window, WM_CLOSE, 0, 0);
+    if (Window)
+        PostMessageA(Window, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(Process.hProcess, 60000) != WAIT_OBJECT_0)
         TerminateProcess(Process.hProcess, 1);
     CloseHandle(Process.hThread);

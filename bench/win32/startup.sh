@@ -18,10 +18,15 @@ cmake --build "$tree" --target Quorvel >/dev/null
 compiler="$(sed -n 's/^set(CMAKE_CXX_COMPILER "\(.*\)")$/\1/p' "$tree"/CMakeFiles/*/CMakeCXXCompiler.cmake | head -n 1)"
 bench="$tree/bench-win32"
 mkdir -p "$bench"
-"$compiler" -std=c++20 -O2 -Wall -Wextra -Werror -static -o "$bench/StartupBench.exe" "$root/bench/win32/StartupBench.cpp"
-prefix="$tree/wineprefix"
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-[ -f "$prefix/system.reg" ] || { wineboot -i >/dev/null 2>&1; wineserver -w; }
-# Wine draws and activates its own windows when no window manager runs.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-xvfb-run -a -s "-screen 0 1280x1024x24" wine "$bench/StartupBench.exe" "Z:$tree/bin/Quorvel.exe" "$runs"
+"$compiler" -std=c++20 -O2 -Wall -Wextra -Werror -static -I"$root/tests/ui/win32" \
+    -o "$bench/StartupBench.exe" "$root/bench/win32/StartupBench.cpp"
+# The tree's own Wine prefix and runner, as its tests use them, all under one
+# private display: a Wine session started without it could not show windows.
+export WINEPREFIX="$tree/wineprefix"
+trap 'wineserver -k 2>/dev/null || true' EXIT
+xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
+    set -e
+    [ -f "$WINEPREFIX/system.reg" ] || "$1/wine-init.sh" >/dev/null
+    # Wine draws and activates its own windows when no window manager runs.
+    "$1/wine-run.sh" reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    "$1/wine-run.sh" "$2" "$3" "$4"' sh "$tree" "$bench/StartupBench.exe" "Z:$tree/bin/Quorvel.exe" "$runs"

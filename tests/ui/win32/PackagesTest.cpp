@@ -1,6 +1,7 @@
 // The shipped program as a user gets it: installed by the installer, and
 // unpacked from the portable zip. Each run starts Quorvel.exe as a process,
 // waits for its start-up to finish and closes it as the close box does.
+#include "ProgramWindow.h"
 #include "WinSandbox.h"
 
 #include <gtest/gtest.h>
@@ -41,24 +42,6 @@ long RunToEnd(const std::string& CommandLine) {
     return static_cast<long>(Code);
 }
 
-struct TFound {
-    DWORD ProcessId;
-    HWND Window;
-};
-
-BOOL CALLBACK FindMainWindow(HWND Window, LPARAM Param) {
-    auto* Found = reinterpret_cast<TFound*>(Param);
-    DWORD Owner = 0;
-    GetWindowThreadProcessId(Window, &Owner);
-    char Class[64] = {};
-    GetClassNameA(Window, Class, sizeof(Class));
-    if (Owner == Found->ProcessId && std::string(Class) == "QuorvelMainWindow") {
-        Found->Window = Window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // Starts the program, waits until its start-up has set the caption with the
 // version, then closes it and waits for its end. The caption it showed.
 std::string RunProgramOnce(const fs::path& Exe, const std::string& Arguments = "") {
@@ -72,25 +55,25 @@ std::string RunProgramOnce(const fs::path& Exe, const std::string& Arguments = "
         ADD_FAILURE() << "cannot start " << Exe;
         return {};
     }
-    TFound Found{Process.Info.dwProcessId, nullptr};
+    HWND Window = nullptr;
     std::string Caption;
     const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
     while (std::chrono::steady_clock::now() < Deadline) {
         if (WaitForSingleObject(Process.Info.hProcess, 50) == WAIT_OBJECT_0)
             break;
-        if (!Found.Window)
-            EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&Found));
-        if (Found.Window) {
+        if (!Window)
+            Window = FindProgramWindow(Process.Info.dwProcessId);
+        if (Window) {
             char Text[256] = {};
-            GetWindowTextA(Found.Window, Text, sizeof(Text));
+            GetWindowTextA(Window, Text, sizeof(Text));
             Caption = Text;
             if (Caption.find(" v") != std::string::npos)
                 break;
         }
     }
     EXPECT_NE(Caption.find(" v"), std::string::npos) << "start-up did not finish";
-    if (Found.Window)
-        PostMessageA(Found.Window, WM_CLOSE, 0, 0);
+    if (Window)
+        PostMessageA(Window, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForSingleObject(Process.Info.hProcess, 120000), WAIT_OBJECT_0);
     return Caption;
 }
