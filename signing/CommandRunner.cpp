@@ -1,6 +1,8 @@
 #include "CommandRunner.h"
 #include "CommandRunnerOutput.h"
 
+#include "AnsiText.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -58,5 +60,31 @@ std::string NormalizeLineBreaks(std::string_view Raw) {
         ++P;
     }
     Result.resize(Write);
+    return Result;
+}
+
+std::optional<std::vector<std::string>>
+MergeEnvironment(const std::vector<std::string>& Inherited,
+                 const std::vector<std::pair<std::string, std::string>>& Added, bool IgnoreCase) {
+    for (const auto& [Name, Value] : Added)
+        if (Name.empty() || Name.find_first_of(std::string_view("=\0", 2)) != std::string::npos ||
+            Value.find('\0') != std::string::npos)
+            return std::nullopt;
+    auto Replaced = [&](std::string_view Entry) {
+        // Windows keeps per-drive folders as "=C:=C:\..."; the name of such
+        // an entry starts with its "=".
+        const std::size_t Equals = Entry.find('=', 1);
+        const std::string_view Name = Entry.substr(0, Equals);
+        return std::any_of(Added.begin(), Added.end(), [&](const auto& Variable) {
+            return IgnoreCase ? SameTextAZ(Name, Variable.first) : Name == Variable.first;
+        });
+    };
+    std::vector<std::string> Result;
+    Result.reserve(Inherited.size() + Added.size());
+    for (const std::string& Entry : Inherited)
+        if (!Replaced(Entry))
+            Result.push_back(Entry);
+    for (const auto& [Name, Value] : Added)
+        Result.push_back(Name + "=" + Value);
     return Result;
 }

@@ -17,3 +17,16 @@ public:
 private:
     std::string Text;
 };
+
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// The child's environment: the inherited "NAME=value" entries without those
+// that Added replaces, then Added. Names compare letter case A to Z ignored
+// when IgnoreCase (Windows). Nothing when a name of Added is empty or holds
+// "=", or an entry holds a NUL: such a variable cannot be passed.
+std::optional<std::vector<std::string>>
+MergeEnvironment(const std::vector<std::string>& Inherited,
+                 const std::vector<std::pair<std::string, std::string>>& Added, bool IgnoreCase);

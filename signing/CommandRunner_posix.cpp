@@ -140,7 +140,8 @@ private:
 
 // Standard output and standard error both go to WriteEnd; standard input is
 // the program's own. Returns 0 when the child could not be started.
-pid_t StartChild(const std::string& Program, const std::vector<std::string>& Args, int WriteEnd) {
+pid_t StartChild(const std::string& Program, const std::vector<std::string>& Args, int WriteEnd,
+                 char* const* Environment) {
     TSpawnActions Actions;
     TSpawnAttributes Attributes;
     // glibc clears close-on-exec when a descriptor is duplicated onto itself,
@@ -160,7 +161,7 @@ pid_t StartChild(const std::string& Program, const std::vector<std::string>& Arg
     // glibc's posix_spawn reports a failed exec as its result and reaps the
     // short-lived child itself.
     if (int Error = ::posix_spawn(&Pid, Program.c_str(), Actions.Get(), Attributes.Get(),
-                                  Argv.data(), environ)) {
+                                  Argv.data(), Environment)) {
         errno = Error;
         return 0;
     }
@@ -227,6 +228,30 @@ void Drain(int Fd, std::vector<char>& Buffer, TCollectedOutput& Collected, TChil
 } // namespace
 
 std::uint32_t RunAndCapture(const std::string& CommandLine, std::string& Output) {
+    return RunAndCapture(CommandLine, Output, TRunOptions{});
+}
+
+std::uint32_t RunAndCapture(const std::string& CommandLine, std::string& Output,
+                            const TRunOptions& Options) {
+    // The inherited environment is used as it stands unless something is added.
+    std::vector<std::string> Entries;
+    std::vector<char*> Environment;
+    if (!Options.Environment.empty()) {
+        std::vector<std::string> Inherited;
+        for (char** Entry = environ; Entry && *Entry; ++Entry)
+            Inherited.emplace_back(*Entry);
+        std::optional<std::vector<std::string>> Merged =
+            MergeEnvironment(Inherited, Options.Environment, false);
+        if (!Merged) {
+            errno = EINVAL;
+            return NotStarted;
+        }
+        Entries = std::move(*Merged);
+        for (std::string& Entry : Entries)
+            Environment.push_back(Entry.data());
+        Environment.push_back(nullptr);
+    }
+
     const std::optional<TCommandLineProgram> Program =
         ResolveCommandLine(CommandLine, LocateProgram);
     if (!Program) {
@@ -240,7 +265,8 @@ std::uint32_t RunAndCapture(const std::string& CommandLine, std::string& Output)
     TUniqueFd ReadEnd(Ends[0]);
     TUniqueFd WriteEnd(Ends[1]);
 
-    const pid_t Pid = StartChild(Program->File, Program->Args, WriteEnd.Get());
+    const pid_t Pid = StartChild(Program->File, Program->Args, WriteEnd.Get(),
+                                 Environment.empty() ? environ : Environment.data());
     if (Pid == 0)
         return NotStarted;
     TChild Child(Pid);

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstring>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -174,9 +176,44 @@ void ReadUntilChildEnds(TPipeInfo& Pipe, TChildProcess& Child) {
     }
 }
 
+// The environment block for CreateProcessA: the inherited one with Added
+// applied, or an empty block when nothing is added (the child then inherits).
+// False when a variable cannot be passed.
+bool BuildEnvironmentBlock(const std::vector<std::pair<std::string, std::string>>& Added,
+                           std::vector<char>& Block) {
+    Block.clear();
+    if (Added.empty())
+        return true;
+    std::vector<std::string> Inherited;
+    if (char* Strings = GetEnvironmentStringsA()) {
+        for (const char* Entry = Strings; *Entry; Entry += std::strlen(Entry) + 1)
+            Inherited.emplace_back(Entry);
+        FreeEnvironmentStringsA(Strings);
+    }
+    const std::optional<std::vector<std::string>> Merged = MergeEnvironment(Inherited, Added, true);
+    if (!Merged)
+        return false;
+    for (const std::string& Entry : *Merged) {
+        Block.insert(Block.end(), Entry.begin(), Entry.end());
+        Block.push_back('\0');
+    }
+    Block.push_back('\0');
+    return true;
+}
+
 } // namespace
 
 std::uint32_t RunAndCapture(const std::string& CommandLine, std::string& Output) {
+    return RunAndCapture(CommandLine, Output, TRunOptions{});
+}
+
+std::uint32_t RunAndCapture(const std::string& CommandLine, std::string& Output,
+                            const TRunOptions& Options) {
+    std::vector<char> Environment;
+    if (!BuildEnvironmentBlock(Options.Environment, Environment)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return NotStarted;
+    }
     TPipeInfo Pipe;
     char PipeName[64];
     std::snprintf(PipeName, sizeof PipeName, "\\\\.\\Pipe\\AsyncAnonPipe.%.8lX.%.8lX.%.8lX",
@@ -216,7 +253,8 @@ std::uint32_t RunAndCapture(const std::string& CommandLine, std::string& Output)
     Line.push_back('\0');
     PROCESS_INFORMATION Started = {};
     if (!CreateProcessA(nullptr, Line.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
-                        nullptr, nullptr, &Startup, &Started))
+                        Environment.empty() ? nullptr : Environment.data(), nullptr, &Startup,
+                        &Started))
         return NotStarted; // the handles close with the failed start's error kept
     TChildProcess Child;
     Child.Process.Reset(Started.hProcess);

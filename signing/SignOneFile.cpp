@@ -16,7 +16,12 @@ std::string Refusal(const TSigningSettings& Settings, const std::string& Path) {
     };
     if (!CommandLineCarriesPath(Path))
         return Sentence("file path");
-    if (!CommandLineCarriesPath(Settings.Certificate))
+    if (Settings.CertSource == TCertSource::Store) {
+        // The tool would otherwise pick whatever certificate it matches, or
+        // take the rest of the text as further arguments.
+        if (NormalizeThumbprint(Settings.CertThumbprint).empty())
+            return "Not signed: the certificate's thumbprint is not 40 hexadecimal digits.";
+    } else if (!CommandLineCarriesPath(Settings.Certificate))
         return Sentence("certificate path");
     if (!CommandLineCarriesPath(Settings.SignTool))
         return Sentence("signing tool path");

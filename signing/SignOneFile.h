@@ -25,7 +25,8 @@ using TCommandRunner =
 // output, then the separator line. Returns the tool's exit code. A path that
 // the command line cannot carry intact is not handed to the tool at all: the
 // output then explains why and the exit code is 1, the tool's own failure
-// code. An error raised by Run passes on after the ">> " line alone.
+// code; so is a store certificate whose thumbprint is not 40 hex digits. An
+// error raised by Run passes on after the ">> " line alone.
 std::uint32_t SignOneFile(ILogPane& Pane, const TCommandRunner& Run,
                           const TSigningSettings& Settings, const std::string& Path,
                           std::string& Output);

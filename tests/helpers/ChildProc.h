@@ -13,6 +13,8 @@
 //   flood         writes to standard output until that fails
 //   signals       writes how it found its signals (blocked count, SIGPIPE)
 //   sleep S       sleeps S seconds
+//   env NAME      writes "NAME=" and the variable's value hex-encoded, or
+//                 "NAME unset", and a line break
 //   exit CODE     ends at once with exit code CODE
 // Each write is flushed before the next, so the order shows through one
 // pipe. Without arguments it writes nothing and exits with 0. When any

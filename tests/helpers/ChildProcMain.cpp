@@ -41,7 +41,12 @@ int main(int argc, char** argv) {
             WriteTo(TStream::Out, ChildBigOutput(std::strtoul(Value, nullptr, 10)));
         else if (Command == "sleep")
             SleepSeconds(static_cast<unsigned>(std::strtoul(Value, nullptr, 10)));
-        else if (Command == "exit")
+        else if (Command == "env") {
+            const char* Found = std::getenv(Value);
+            WriteTo(TStream::Out, std::string(Value) +
+                                      (Found ? "=" + HexEncode(Found) : std::string(" unset")) +
+                                      "\n");
+        } else if (Command == "exit")
             return static_cast<int>(std::strtoul(Value, nullptr, 10));
         else {
             WriteTo(TStream::Err, "quorvel_childproc: unknown command " + std::string(Command));

@@ -8,6 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <cstdlib>
 #include <fstream>
 #include <thread>
 #include <vector>
@@ -143,6 +148,59 @@ TEST(RunAndCapture, ARunLeavesNothingOpen) {
         ASSERT_EQ(RunChild("out x err y exit 1", Output), 1u);
     EXPECT_EQ(OpenHandleCount(), HandlesBefore);
     EXPECT_FALSE(HasZombieChild());
+}
+
+} // namespace
+
+namespace {
+
+// Sets (or, without a value, removes) a variable of this process.
+void SetVariable(const char* Name, const char* Value) {
+#ifdef _WIN32
+    SetEnvironmentVariableA(Name, Value);
+#else
+    if (Value)
+        ::setenv(Name, Value, 1);
+    else
+        ::unsetenv(Name);
+#endif
+}
+
+// Variables given for one run reach the child, replace inherited ones of the
+// same name, and stay out of this process and of later runs.
+TEST(RunAndCaptureEnvironment, AddsAndReplacesVariablesForTheChildOnly) {
+    SetVariable("QUORVEL_TEST_INHERITED", "from parent");
+    SetVariable("QUORVEL_TOKEN_PIN", "stale");
+    TRunOptions Options;
+    Options.Environment = {{"QUORVEL_TOKEN_PIN", "12 34=\"x\""}, {"QUORVEL_TEST_EMPTY", ""}};
+    std::string Output;
+    EXPECT_EQ(RunAndCapture(ChildProcCommandLine("env QUORVEL_TOKEN_PIN env QUORVEL_TEST_EMPTY "
+                                                 "env QUORVEL_TEST_INHERITED"),
+                            Output, Options),
+              0u);
+    EXPECT_EQ(Output, "QUORVEL_TOKEN_PIN=" + HexEncode("12 34=\"x\"") +
+                          "\r\nQUORVEL_TEST_EMPTY=\r\nQUORVEL_TEST_INHERITED=" +
+                          HexEncode("from parent") + "\r\n");
+
+    Output.clear();
+    SetVariable("QUORVEL_TOKEN_PIN", nullptr);
+    EXPECT_EQ(RunAndCapture(ChildProcCommandLine("env QUORVEL_TOKEN_PIN @argv"), Output), 0u);
+    for (const std::string& Arg : ParseReportedArgv(Output))
+        EXPECT_EQ(Arg.find("12 34"), std::string::npos) << "the value is no argument";
+    Output.clear();
+    EXPECT_EQ(RunAndCapture(ChildProcCommandLine("env QUORVEL_TOKEN_PIN"), Output), 0u);
+    EXPECT_EQ(Output, "QUORVEL_TOKEN_PIN unset\r\n");
+    SetVariable("QUORVEL_TEST_INHERITED", nullptr);
+}
+
+TEST(RunAndCaptureEnvironment, RefusesANameThatCannotBePassed) {
+    for (const char* Name : {"", "A=B"}) {
+        TRunOptions Options;
+        Options.Environment = {{Name, "x"}};
+        std::string Output = "kept";
+        EXPECT_EQ(RunAndCapture(ChildProcCommandLine("out ran"), Output, Options), 0xFFFFFFFFu);
+        EXPECT_EQ(Output, "kept");
+    }
 }
 
 } // namespace
