@@ -9,9 +9,10 @@
 #include <string>
 #include <string_view>
 
-// Throws EOSError naming the file; the previous file is then intact. A new
-// file PrivateToUser is readable by its owner only (Linux; it may hold a
-// password); otherwise a replaced file keeps its permissions.
+// Throws EOSError naming the file; the previous file is then intact. On
+// Linux a new file PrivateToUser (it may hold a password) is made owner-only,
+// any other new file as the umask allows (0666 less the umask); a replaced
+// file keeps its permissions.
 void ReplaceFileAtomically(const std::string& Path, std::string_view Content,
                            bool PrivateToUser = false);
 

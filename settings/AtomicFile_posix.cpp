@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,34 +27,46 @@ struct TTempFile {
 };
 
 // Makes Temp a new, empty file in Path's folder, where a rename onto Path
-// stays on one file system.
-TUniqueFd CreateBeside(const std::string& Path, TTempFile& Temp) {
-    Temp.Path = Path + ".XXXXXX";
-    TUniqueFd File{mkstemp(Temp.Path.data())};
-    if (!File.IsOpen()) {
-        const int Code = errno;
-        Temp.Path.clear();
-        RaiseFileError(Code, "Cannot create a file beside", Path);
+// stays on one file system. Mode goes through open(), so the umask applies
+// (mkstemp would make every file owner-only, and a fixed fchmod would
+// override the umask).
+TUniqueFd CreateBeside(const std::string& Path, TTempFile& Temp, mode_t Mode) {
+    static constexpr char Letters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device Random;
+    std::uniform_int_distribution<std::size_t> Pick(0, sizeof Letters - 2);
+    for (int Attempt = 0; Attempt < 100; ++Attempt) {
+        std::string Name = Path + ".XXXXXX";
+        for (std::size_t I = Name.size() - 6; I < Name.size(); ++I)
+            Name[I] = Letters[Pick(Random)];
+        TUniqueFd File{open(Name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, Mode)};
+        if (File.IsOpen()) {
+            Temp.Path = std::move(Name);
+            return File;
+        }
+        if (errno != EEXIST)
+            break;
     }
-    return File;
+    RaiseFileError(errno, "Cannot create a file beside", Path);
 }
 } // namespace
 
 void ReplaceFileAtomically(const std::string& Path, std::string_view Content, bool PrivateToUser) {
-    mode_t Mode = PrivateToUser ? 0600 : 0644;
     struct stat Old {};
-    if (stat(Path.c_str(), &Old) == 0) {
+    const bool Exists = stat(Path.c_str(), &Old) == 0;
+    if (Exists) {
         // No write bit at all stands for the read-only attribute, which also
         // binds an administrator.
         if ((Old.st_mode & 0222) == 0 || access(Path.c_str(), W_OK) != 0)
             RaiseFileError(EACCES, "Cannot write", Path);
-        Mode = Old.st_mode & 07777;
     }
     TTempFile Temp;
-    const TUniqueFd File = CreateBeside(Path, Temp);
+    const TUniqueFd File = CreateBeside(Path, Temp, PrivateToUser ? 0600 : 0666);
     if (const int Code = WriteAllToFd(File.Get(), Content))
         RaiseFileError(Code, "Cannot write", Path);
-    if (fchmod(File.Get(), Mode) != 0 || fsync(File.Get()) != 0)
+    if (Exists && fchmod(File.Get(), Old.st_mode & 07777) != 0)
+        RaiseFileError(errno, "Cannot write", Path);
+    if (fsync(File.Get()) != 0)
         RaiseFileError(errno, "Cannot write", Path);
     if (rename(Temp.Path.c_str(), Path.c_str()) != 0)
         RaiseFileError(errno, "Cannot replace", Path);
@@ -64,7 +77,7 @@ void ChangeFileThroughCopy(const std::string& Path,
                            const std::function<bool(const std::string& CopyPath)>& Change) {
     TTempFile Copy;
     {
-        const TUniqueFd File = CreateBeside(Path, Copy);
+        const TUniqueFd File = CreateBeside(Path, Copy, 0600);
         std::string Old;
         struct stat Info {};
         if (!ReadFileText(Path, Old) || stat(Path.c_str(), &Info) != 0) {

@@ -31,5 +31,6 @@ void ProfileWriteString(const std::string& Path, const std::string& Section,
                         const std::string& Name, const std::string& Value) {
     std::string Text;
     ReadFileText(Path, Text); // a file that exists but cannot be read must not be replaced
-    ReplaceFileAtomically(Path, ProfileTextWrite(Text, Section, Name, Value));
+    // settings.ini may hold the certificate password in plain text.
+    ReplaceFileAtomically(Path, ProfileTextWrite(Text, Section, Name, Value), true);
 }
