@@ -2,6 +2,7 @@
 
 #include "AppInfo.h"
 #include "FileListFile.h"
+#include "QuorvelErrors.h"
 #include "U_OstrinUtils.h"
 #include "U_QuorvelFct.h"
 
@@ -12,6 +13,18 @@ std::string SettingsIniPath(const std::string& ExePath) {
 
 bool RunsInstalled() {
     return IsInstalled(AppInfo::UninstallDisplayName);
+}
+
+// The switch is on for the exact text "1" only. A value of another type (a
+// REG_DWORD brought in by settings.ini's "Settings_DWORD" section) holds no
+// text, so it leaves the switch off; letting its read error through would
+// stop every close from then on, and the window could never be closed.
+bool DebugModeIsOn() {
+    try {
+        return ReadSetting("DebugMode") == "1";
+    } catch (const ERegistryError&) {
+        return false;
+    }
 }
 } // namespace
 
@@ -47,7 +60,7 @@ std::string CleanProgramVirtualStore(const std::string& ExePath) {
 void FinishPortableUse(const std::string& ExePath) {
     if (RunsInstalled())
         return;
-    if (ReadSetting("DebugMode") != "1") {
+    if (!DebugModeIsOn()) {
         const std::string DataFolder = GetDataFolder(ExePath, AppInfo::Title);
         // The fallback is the program folder, which holds the program and
         // settings.ini: nothing outside the per-user data folder is deleted.
