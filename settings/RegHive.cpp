@@ -46,6 +46,23 @@ void AppendHexText(std::string& Out, int Kind, std::string_view Text) {
     Out += "00,00";
 }
 
+// A value of a type this store does not interpret, its bytes as they were
+// read: "hex:" for REG_BINARY, as regedit writes it, "hex(n):" otherwise.
+void AppendHexBytes(std::string& Out, std::uint32_t Type, std::string_view Bytes) {
+    char Part[24];
+    if (Type == RegBinary)
+        Out += "hex:";
+    else {
+        std::snprintf(Part, sizeof Part, "hex(%x):", Type);
+        Out += Part;
+    }
+    for (std::size_t I = 0; I < Bytes.size(); ++I) {
+        std::snprintf(Part, sizeof Part, I ? ",%02x" : "%02x",
+                      static_cast<unsigned char>(Bytes[I]));
+        Out += Part;
+    }
+}
+
 void WriteKey(std::string& Out, const THiveKey& Key, const std::string& Path) {
     Out += "[" + Path + "]\r\n";
     for (const auto& Value : Key.Values) {
@@ -60,6 +77,8 @@ void WriteKey(std::string& Out, const THiveKey& Key, const std::string& Path) {
             Out += Digits;
         } else if (Value.Type == RegExpandSz) {
             AppendHexText(Out, 2, Value.Text);
+        } else if (Value.Type != RegSz) {
+            AppendHexBytes(Out, Value.Type, Value.Text);
         } else if (Value.Text.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
             AppendHexText(Out, 1, Value.Text);
         } else {
@@ -202,17 +221,46 @@ private:
                 Fail("a dword that is not eight hexadecimal digits");
             Value.Type = RegDword;
             Value.Dword = static_cast<std::uint32_t>(std::stoul(std::string(Digits), nullptr, 16));
-        } else if (L.starts_with("hex(2):") || L.starts_with("hex(1):")) {
-            Value.Type = L[4] == '2' ? RegExpandSz : RegSz;
-            Value.Text = ParseHexText(L.substr(7));
+        } else if (L.starts_with("hex")) {
+            ParseHexValue(L.substr(3), Value);
         } else {
-            Fail("a value type other than text, dword or hex(2)");
+            Fail("a value type other than text, dword or hex");
         }
         return Value;
     }
 
-    std::string ParseHexText(std::string_view Hex) const {
-        std::vector<unsigned> Bytes;
+    // "hex:..." or "hex(n):..." after the "hex". Text types are read as text
+    // and a REG_DWORD as its number. Any other type (binary, multi-string,
+    // qword, ...) is nothing the program reads, but it may be someone
+    // else's: its bytes are kept as they stand and written back unchanged.
+    void ParseHexValue(std::string_view L, THiveValue& Value) const {
+        Value.Type = RegBinary;
+        if (L.starts_with('(')) {
+            const auto Close = L.find(')');
+            const auto Digits = L.substr(1, Close == std::string_view::npos ? 0 : Close - 1);
+            if (Digits.empty() || Digits.size() > 8 ||
+                Digits.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos)
+                Fail("a hex value type that is not a hexadecimal number");
+            Value.Type = static_cast<std::uint32_t>(std::stoul(std::string(Digits), nullptr, 16));
+            L.remove_prefix(Close + 1);
+        }
+        if (!L.starts_with(':'))
+            Fail("a hex value without \":\"");
+        const std::string Bytes = ParseHexBytes(L.substr(1));
+        if (Value.Type == RegSz || Value.Type == RegExpandSz) {
+            Value.Text = TextOfUnits(Bytes);
+        } else if (Value.Type == RegDword) {
+            if (Bytes.size() != 4)
+                Fail("a hex dword that is not four bytes");
+            for (int B = 3; B >= 0; --B)
+                Value.Dword = Value.Dword << 8 | static_cast<unsigned char>(Bytes[B]);
+        } else {
+            Value.Text = Bytes;
+        }
+    }
+
+    std::string ParseHexBytes(std::string_view Hex) const {
+        std::string Bytes;
         std::size_t I = 0;
         while (I < Hex.size()) {
             const auto Comma = std::min(Hex.find(',', I), Hex.size());
@@ -220,16 +268,21 @@ private:
             if (Byte.size() != 2 ||
                 Byte.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos)
                 Fail("a hex byte that is not two digits");
-            Bytes.push_back(static_cast<unsigned>(std::stoul(std::string(Byte), nullptr, 16)));
+            Bytes += static_cast<char>(std::stoul(std::string(Byte), nullptr, 16));
             I = Comma + 1;
         }
+        return Bytes;
+    }
+
+    // UTF-16LE units of 8-bit characters, up to the terminating NUL.
+    std::string TextOfUnits(std::string_view Bytes) const {
         if (Bytes.size() % 2 != 0)
             Fail("hex text with an odd number of bytes");
         std::string Out;
         for (std::size_t B = 0; B < Bytes.size(); B += 2) {
             if (Bytes[B + 1] != 0)
                 Fail("hex text with a character beyond 8 bits");
-            Out += static_cast<char>(Bytes[B]);
+            Out += Bytes[B];
         }
         if (!Out.empty() && Out.back() == '\0')
             Out.pop_back();

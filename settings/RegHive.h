@@ -7,6 +7,7 @@
 //   "SignTool"="C:\\SDK\\signtool.exe"
 //   "Count"=dword:0000002a
 //   "Path"=hex(2):25,00,54,00,00,00          REG_EXPAND_SZ, UTF-16LE units
+//   "Data"=hex:01,ff  "List"=hex(7):...       other types: bytes kept as read
 //
 // Key and value names compare with letters A to Z folded and keep the case
 // they were first written with. Subkeys are listed by name, values in the
@@ -26,7 +27,7 @@
 struct THiveValue {
     std::string Name;
     std::uint32_t Type = 0;
-    std::string Text;        // REG_SZ, REG_EXPAND_SZ
+    std::string Text;        // REG_SZ, REG_EXPAND_SZ; the bytes of any other type
     std::uint32_t Dword = 0; // REG_DWORD
 };
 

@@ -18,6 +18,7 @@ inline constexpr std::uint32_t RegKeyWow64_64Key = 0x0100;
 inline constexpr std::uint32_t RegNone = 0;
 inline constexpr std::uint32_t RegSz = 1;
 inline constexpr std::uint32_t RegExpandSz = 2;
+inline constexpr std::uint32_t RegBinary = 3;
 inline constexpr std::uint32_t RegDword = 4;
 
 class TRegistry {

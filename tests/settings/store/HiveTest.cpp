@@ -2,6 +2,7 @@
 // damaged files, and two running copies writing at once.
 #include "HiveFiles.h"
 #include "MachineHive.h"
+#include "QuorvelErrors.h"
 #include "RegHive.h"
 #include "Registry.h"
 #include "Sandbox.h"
@@ -76,6 +77,61 @@ TEST(HiveText, ReadsWhatRegeditWrites) {
     EXPECT_EQ(Key->FindValue("D")->Dword, 16u);
 }
 
+// Values of types the program never reads (binary, multi-string, qword...)
+// may belong to someone else: kept byte for byte, and the rest still reads.
+TEST(HiveText, ValuesOfOtherTypesAreKeptAsTheyStand) {
+    struct Case {
+        const char* Line; // as a file may hold it
+        std::uint32_t Type;
+        const char* Written; // as the hive writes it back
+    };
+    const Case Cases[] = {
+        {"\"Bin\"=hex:01,FF,00", 3, "\"Bin\"=hex:01,ff,00"},
+        {"\"Empty\"=hex:", 3, "\"Empty\"=hex:"},
+        {"\"Multi\"=hex(7):61,00,00,00,\\\r\n  62,00,00,00,00,00", 7,
+         "\"Multi\"=hex(7):61,00,00,00,62,00,00,00,00,00"},
+        {"\"Q\"=hex(b):01,00,00,00,00,00,00,00", 0xb, "\"Q\"=hex(b):01,00,00,00,00,00,00,00"},
+        {"\"None\"=hex(0):00", 0, "\"None\"=hex(0):00"},
+        {"\"Odd\"=hex(80000001):aa", 0x80000001u, "\"Odd\"=hex(80000001):aa"},
+        {"\"D\"=hex(4):10,00,00,00", RegDword, "\"D\"=dword:00000010"},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Line);
+        const std::string Head = "Windows Registry Editor Version 5.00\r\n\r\n"
+                                 "[HKEY_CURRENT_USER\\SOFTWARE]\r\n\r\n"
+                                 "[HKEY_CURRENT_USER\\SOFTWARE\\Tandrel]\r\n";
+        const std::string Tail = "\r\n\"SignTool\"=\"kept\"\r\n\r\n";
+        THive Hive("HKEY_CURRENT_USER");
+        ASSERT_NO_THROW(Hive.Parse(Head + C.Line + Tail));
+        auto* Key = Hive.Find("SOFTWARE\\Tandrel");
+        ASSERT_NE(Key, nullptr);
+        EXPECT_EQ(Key->Values.at(0).Type, C.Type);
+        EXPECT_EQ(Key->FindValue("SignTool")->Text, "kept");
+        EXPECT_EQ(Hive.Serialize(), Head + C.Written + Tail);
+    }
+}
+
+// Through the store: such a value neither damages the hive nor is lost when
+// the program writes beside it; reading it as a setting is a type error.
+TEST(HiveFile, AValueOfAnotherTypeKeepsTheHiveAndTravelsUntouched) {
+    TStoreSandbox Sandbox;
+    const fs::path Hive = HiveFilePath(TRegRoot::CurrentUser);
+    fs::create_directories(Hive.parent_path());
+    const std::string Binary = "\"Blob\"=hex:de,ad,be,ef";
+    std::ofstream(Hive, std::ios::binary)
+        << "Windows Registry Editor Version 5.00\r\n\r\n"
+           "[HKEY_CURRENT_USER\\SOFTWARE\\Tandrel\\Quorvel]\r\n\"SignTool\"=\"C:\\\\kept.exe\"\r\n"
+        << Binary << "\r\n";
+
+    EXPECT_EQ(ReadSetting("SignTool"), "C:\\kept.exe");
+    EXPECT_TRUE(WriteSetting("Password", "p"));
+    EXPECT_THROW(ReadSetting("Blob"), ERegistryError);
+    EXPECT_NE(ReadAll(Hive).find(Binary + "\r\n"), std::string::npos);
+    EXPECT_EQ(FilesIn(Hive.parent_path()),
+              (std::vector<std::string>{"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock"}));
+    EXPECT_TRUE(TakeStoreNotices().empty());
+}
+
 TEST(HiveText, DamageIsReportedNotGuessed) {
     const char* Damaged[] = {
         "[HKEY_CURRENT_USER\\A]\r\n\"x\"=\"1\"\r\n", // no header
@@ -83,7 +139,10 @@ TEST(HiveText, DamageIsReportedNotGuessed) {
         "Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A]\r\n",
         "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=dword:xyz\r\n",
         "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=\"open\r\n",
-        "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=hex:00\r\n",
+        "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=hex:0g\r\n",
+        "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=hex(q):00\r\n",
+        "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=hex(7)00\r\n",
+        "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=hex(4):01,02\r\n",
         "Windows Registry Editor Version 5.00\r\n[-HKEY_CURRENT_USER\\A]\r\n",
         "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A\r\n",
         "\x01\x02garbage\x00\xff",
