@@ -40,6 +40,14 @@ bool MakerValueExists() {
     return Reg.OpenKey(MakerKeyPath, false) && Reg.ValueExists("Quorvel");
 }
 
+// The maker value's text: the running executable's path.
+std::string MakerValueText() {
+    TRegistry Reg(RegKeyRead);
+    return Reg.OpenKey(MakerKeyPath, false) && Reg.ValueExists("Quorvel")
+               ? Reg.ReadString("Quorvel")
+               : "<none>";
+}
+
 class Portable : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -124,7 +132,7 @@ TEST_F(Portable, InstalledUseNeverTouchesSettingsIni) {
     Run({"C:\\x.exe"});
     EXPECT_EQ(ReadSetting("SignTool"), "from-registry");
     EXPECT_EQ(ReadAll(Ini), "[Settings]\r\nSignTool=from-ini\r\n");
-    EXPECT_TRUE(MakerValueExists());
+    EXPECT_EQ(MakerValueText(), Exe);
     EXPECT_EQ(LoadFileList(Exe), std::vector<std::string>{"C:\\x.exe"}); // the list survives
 }
 
@@ -136,8 +144,18 @@ TEST_F(Portable, RoundTripThroughSettingsIni) {
     EXPECT_EQ(ReadSetting("UnknownName"), "kept");
     // The DWORD section is imported last, so the name in both ends REG_DWORD.
     EXPECT_THROW(ReadSetting("CertDigest"), ERegistryError);
-    WriteSetting("Password", "secret");
     RecordRunningExecutable(Exe);
+    EXPECT_EQ(MakerValueText(), Exe);
+    // What the run changed must reach the file: new texts and numbers, in
+    // place of old lines and as new ones.
+    WriteSetting("SignTool", "D:\\kits\\signtool.exe");
+    WriteSetting("Password", "secret");
+    {
+        TRegistry Reg(RegKeyAllAccess);
+        ASSERT_TRUE(Reg.OpenKey(ProductKeyPath, false));
+        Reg.WriteInteger("Count", 99);
+        Reg.WriteInteger("Fresh", -5);
+    }
     SaveFileList(Exe, {"C:\\x.exe"});
     FinishPortableUse(Exe);
 
@@ -146,10 +164,11 @@ TEST_F(Portable, RoundTripThroughSettingsIni) {
     EXPECT_FALSE(fs::exists(DataFolder));
     EXPECT_FALSE(fs::exists(MakerFolder));
     const auto S = Ini.string();
-    EXPECT_EQ(ProfileReadString(S, "Settings", "SignTool", "?"), "C:\\sdk\\signtool.exe");
+    EXPECT_EQ(ProfileReadString(S, "Settings", "SignTool", "?"), "D:\\kits\\signtool.exe");
     EXPECT_EQ(ProfileReadString(S, "Settings", "UnknownName", "?"), "kept");
     EXPECT_EQ(ProfileReadString(S, "Settings", "Password", "?"), "secret");
-    EXPECT_EQ(ProfileReadString(S, "Settings_DWORD", "Count", "?"), "16");
+    EXPECT_EQ(ProfileReadString(S, "Settings_DWORD", "Count", "?"), "99");
+    EXPECT_EQ(ProfileReadString(S, "Settings_DWORD", "Fresh", "?"), "-5");
     EXPECT_EQ(ProfileReadString(S, "Settings_DWORD", "All", "?"), "-1");
     EXPECT_EQ(ProfileReadString(S, "Settings_DWORD", "CertDigest", "?"), "7");
     // Lines are never removed: the old text line of CertDigest stays.
@@ -157,8 +176,20 @@ TEST_F(Portable, RoundTripThroughSettingsIni) {
 
     // The next start imports the same values again, the list starts empty.
     ImportPortableSettings(Exe);
+    EXPECT_EQ(ReadSetting("SignTool"), "D:\\kits\\signtool.exe");
     EXPECT_EQ(ReadSetting("Password"), "secret");
     EXPECT_TRUE(LoadFileList(Exe).empty());
+}
+
+// DebugMode brought in as a number: no text "1", so the switch is off, and
+// the close runs to its end instead of stopping at the read on every close.
+TEST_F(Portable, DebugModeAsADwordLeavesTheSwitchOffAndTheCloseCompletes) {
+    WriteAll(Ini, "[Settings]\r\nSignTool=x\r\n[Settings_DWORD]\r\nDebugMode=1\r\n");
+    ASSERT_NO_THROW(Run({"C:\\x.exe"}));
+    EXPECT_FALSE(fs::exists(DataFolder));
+    EXPECT_FALSE(KeyExists(ProductKeyPath));
+    EXPECT_FALSE(MakerValueExists());
+    EXPECT_EQ(ProfileReadString(Ini.string(), "Settings_DWORD", "DebugMode", "?"), "1");
 }
 
 TEST_F(Portable, FirstPortableRunWithoutSettingsIniCreatesKeyThenFile) {
@@ -180,7 +211,7 @@ TEST_F(Portable, ExportFailureKeepsTheRegistry) {
         FinishPortableUse(Exe);
     }
     EXPECT_EQ(ReadSetting("SignTool"), "new");
-    EXPECT_TRUE(MakerValueExists());
+    EXPECT_EQ(MakerValueText(), Exe);
     EXPECT_EQ(ReadAll(Ini), "[Settings]\r\nSignTool=old\r\n");
 }
 
