@@ -33,6 +33,7 @@ struct TRequest {
     std::size_t MaxBody, MaxHeader;
     int MaxRedirects;
     std::string ExtraCaFile;
+    THostResolver Resolver;
 };
 
 bool IsIpLiteral(const std::string& Host) {
@@ -65,7 +66,8 @@ std::string Base64(const std::string& Text) {
 // One connection, plain or through TLS.
 class TTransport : public IHttpByteSource {
 public:
-    TTransport(TOpenSslLoader& Loader, const TSocketWait& Wait) : Loader(Loader), Wait(Wait) {}
+    TTransport(TOpenSslLoader& Loader, const TSocketWait& Wait, const THostResolver& Resolver)
+        : Loader(Loader), Wait(Wait), Resolver(Resolver) {}
     ~TTransport() {
         if (Ssl)
             Api().SSL_free(Ssl);
@@ -76,7 +78,7 @@ public:
     TTransport& operator=(const TTransport&) = delete;
 
     int Connect(const std::string& Host, std::uint16_t Port) {
-        return Socket.Connect(Host, Port, Wait);
+        return Socket.Connect(Host, Port, Wait, Resolver);
     }
 
     int StartTls(const std::string& Host, const std::string& ExtraCaFile) {
@@ -196,6 +198,7 @@ private:
     const TOpenSslApi& Api() const { return Loader.Api(); }
     TOpenSslLoader& Loader;
     TSocketWait Wait;
+    const THostResolver& Resolver;
     THttpSocket Socket;
     void* Ctx = nullptr;
     void* Ssl = nullptr;
@@ -228,7 +231,7 @@ std::string RequestText(const TRequest& Request, const THttpUrl& Url, bool ViaPr
 // One exchange with one server; fills Head and, for a final answer, Body.
 int Exchange(TOpenSslLoader& Loader, const TSocketWait& Wait, const TRequest& Request,
              const THttpUrl& Url, THttpHead& Head, std::string& Body) {
-    TTransport Transport(Loader, Wait);
+    TTransport Transport(Loader, Wait, Request.Resolver);
     const bool ViaProxy = !Request.ProxyHost.empty();
     if (ViaProxy) {
         if (Url.Tls)
@@ -280,6 +283,14 @@ void RunRequest(TOpenSslLoader& Loader, const TSocketWait& Wait, const TRequest&
             return;
         }
         Address = ResolveHttpLocation(Url, Head.Location);
+        // Leaving https for http would hand the answer to anyone on the way,
+        // after the certificate had been checked for nothing.
+        THttpUrl Next;
+        if (Url.Tls && ParseHttpUrl(Address, Next) && !Next.Tls) {
+            Result.Error = HttpErrInsecureRedirect;
+            Result.Body.clear();
+            return;
+        }
     }
 }
 
@@ -307,7 +318,7 @@ void THttpClient::GetASync() {
     JoinWorker();
     TRequest Request{URL,          RequestVer,     Agent,         Accept,        AcceptLanguage,
                      ProxyHost,    ProxyPort,      ProxyUsername, ProxyPassword, ProxyAuth,
-                     MaxBodyBytes, MaxHeaderBytes, MaxRedirects,  ExtraCaFile};
+                     MaxBodyBytes, MaxHeaderBytes, MaxRedirects,  ExtraCaFile,   Resolver};
     const TSocketWait Wait{THttpClock::now() + Timeout, nullptr};
     auto Token = std::make_shared<TShared>();
     Shared = Token;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 class IUiDispatcher;
 class TOpenSslLoader;
@@ -37,7 +38,26 @@ enum : std::uint16_t {
     HttpErrProxyUnsupported = 20013, // proxy set for an https address
     HttpErrCancelled = 20014,        // internal: the client was released
     HttpErrStartFailed = 20015,      // the request could not be started
+    HttpErrInsecureRedirect = 20016, // a redirection from https to http
 };
+
+// One address a host name resolved to, ready for socket() and connect().
+struct TResolvedAddress {
+    int Family = 0;
+    int SocketType = 0;
+    int Protocol = 0;
+    std::vector<unsigned char> Address; // the sockaddr, byte for byte
+};
+
+// Turns a host and port into addresses; Error is 0 or the platform's resolver
+// error (a WSA number on Windows, errno or HttpErrResolve on Linux). It may
+// block for as long as the system's resolver does: the socket calls it on a
+// helper thread of its own and stops waiting at the deadline or on cancel.
+struct THostResolution {
+    int Error = 0;
+    std::vector<TResolvedAddress> Addresses;
+};
+using THostResolver = std::function<THostResolution(const std::string& Host, std::uint16_t Port)>;
 
 class THttpClient {
 public:
@@ -68,6 +88,7 @@ public:
     std::size_t MaxHeaderBytes = 64 << 10;
     int MaxRedirects = 5;
     std::string ExtraCaFile;           // a PEM file trusted besides the platform's roots (tests)
+    THostResolver Resolver;            // empty: the system's resolver (tests stall it)
     std::string* RcvdStream = nullptr; // receives the body; not owned
     TRequestDone OnRequestDone;
 

@@ -71,7 +71,7 @@ int THttpSocket::Descriptor() const {
     return static_cast<int>(Handle);
 }
 
-int THttpSocket::Connect(const std::string& Host, std::uint16_t Port, const TSocketWait& Wait) {
+THostResolution PlatformResolveHost(const std::string& Host, std::uint16_t Port) {
     addrinfo Hints{};
     Hints.ai_family = AF_UNSPEC;
     Hints.ai_socktype = SOCK_STREAM;
@@ -79,19 +79,35 @@ int THttpSocket::Connect(const std::string& Host, std::uint16_t Port, const TSoc
     const std::string Service = std::to_string(Port);
     const int Gai = getaddrinfo(Host.c_str(), Service.c_str(), &Hints, &Raw);
     if (Gai != 0)
-        return Gai == EAI_SYSTEM && errno != 0 ? errno : HttpErrResolve;
+        return {Gai == EAI_SYSTEM && errno != 0 ? errno : HttpErrResolve, {}};
     std::unique_ptr<addrinfo, TAddrInfoDeleter> List(Raw);
+    THostResolution Out;
+    for (const addrinfo* A = List.get(); A; A = A->ai_next) {
+        const auto* Bytes = reinterpret_cast<const unsigned char*>(A->ai_addr);
+        Out.Addresses.push_back(
+            {A->ai_family, A->ai_socktype, A->ai_protocol, {Bytes, Bytes + A->ai_addrlen}});
+    }
+    return Out;
+}
+
+int THttpSocket::Connect(const std::string& Host, std::uint16_t Port, const TSocketWait& Wait,
+                         const THostResolver& Resolver) {
+    THostResolution Resolved;
+    if (const int E =
+            ResolveWithin(Resolver ? Resolver : PlatformResolveHost, Host, Port, Wait, Resolved))
+        return E;
     int LastError = HttpErrResolve;
-    for (addrinfo* A = List.get(); A; A = A->ai_next) {
+    for (const TResolvedAddress& A : Resolved.Addresses) {
         Close();
-        const int Fd = socket(A->ai_family, A->ai_socktype | SOCK_CLOEXEC, A->ai_protocol);
+        const int Fd = socket(A.Family, A.SocketType | SOCK_CLOEXEC, A.Protocol);
         if (Fd < 0) {
             LastError = errno;
             continue;
         }
         Handle = Fd;
         fcntl(Fd, F_SETFL, fcntl(Fd, F_GETFL) | O_NONBLOCK);
-        if (connect(Fd, A->ai_addr, A->ai_addrlen) == 0)
+        if (connect(Fd, reinterpret_cast<const sockaddr*>(A.Address.data()),
+                    static_cast<socklen_t>(A.Address.size())) == 0)
             return 0;
         if (errno != EINPROGRESS) {
             LastError = errno;

@@ -74,23 +74,45 @@ int THttpSocket::Descriptor() const {
     return static_cast<int>(Handle);
 }
 
-int THttpSocket::Connect(const std::string& Host, std::uint16_t Port, const TSocketWait& Wait) {
-    if (!NetworkStarted)
-        return WSANOTINITIALISED;
+THostResolution PlatformResolveHost(const std::string& Host, std::uint16_t Port) {
+    // A helper thread may outlive the socket that asked, so it holds Winsock
+    // for itself.
+    WSADATA Data;
+    if (WSAStartup(MAKEWORD(2, 2), &Data) != 0)
+        return {WSANOTINITIALISED, {}};
     addrinfo Hints{};
     Hints.ai_family = AF_UNSPEC;
     Hints.ai_socktype = SOCK_STREAM;
     Hints.ai_protocol = IPPROTO_TCP;
     addrinfo* Raw = nullptr;
     const std::string Service = std::to_string(Port);
-    const int Gai = getaddrinfo(Host.c_str(), Service.c_str(), &Hints, &Raw);
-    if (Gai != 0)
-        return Gai;
-    std::unique_ptr<addrinfo, TAddrInfoDeleter> List(Raw);
+    THostResolution Out;
+    if (const int Gai = getaddrinfo(Host.c_str(), Service.c_str(), &Hints, &Raw)) {
+        Out.Error = Gai;
+    } else {
+        std::unique_ptr<addrinfo, TAddrInfoDeleter> List(Raw);
+        for (const addrinfo* A = List.get(); A; A = A->ai_next) {
+            const auto* Bytes = reinterpret_cast<const unsigned char*>(A->ai_addr);
+            Out.Addresses.push_back(
+                {A->ai_family, A->ai_socktype, A->ai_protocol, {Bytes, Bytes + A->ai_addrlen}});
+        }
+    }
+    WSACleanup();
+    return Out;
+}
+
+int THttpSocket::Connect(const std::string& Host, std::uint16_t Port, const TSocketWait& Wait,
+                         const THostResolver& Resolver) {
+    if (!NetworkStarted)
+        return WSANOTINITIALISED;
+    THostResolution Resolved;
+    if (const int E =
+            ResolveWithin(Resolver ? Resolver : PlatformResolveHost, Host, Port, Wait, Resolved))
+        return E;
     int LastError = WSAHOST_NOT_FOUND;
-    for (addrinfo* A = List.get(); A; A = A->ai_next) {
+    for (const TResolvedAddress& A : Resolved.Addresses) {
         Close();
-        const SOCKET S = socket(A->ai_family, A->ai_socktype, A->ai_protocol);
+        const SOCKET S = socket(A.Family, A.SocketType, A.Protocol);
         if (S == INVALID_SOCKET) {
             LastError = WSAGetLastError();
             continue;
@@ -98,7 +120,8 @@ int THttpSocket::Connect(const std::string& Host, std::uint16_t Port, const TSoc
         Handle = static_cast<std::intptr_t>(S);
         u_long NonBlocking = 1;
         ioctlsocket(S, FIONBIO, &NonBlocking);
-        if (connect(S, A->ai_addr, static_cast<int>(A->ai_addrlen)) == 0)
+        if (connect(S, reinterpret_cast<const sockaddr*>(A.Address.data()),
+                    static_cast<int>(A.Address.size())) == 0)
             return 0;
         const int E = WSAGetLastError();
         if (E != WSAEWOULDBLOCK) {

@@ -65,24 +65,44 @@ TEST_F(HttpsTest, AnUntrustedOrMisnamedCertificateFailsTheRequest) {
     EXPECT_TRUE(Misnamed.Heads().empty());
 }
 
-TEST_F(HttpsTest, RedirectionsCrossBetweenHttpAndHttps) {
-    TTestHttpServer Final(
-        [](TTestStream& S, const std::string&) { S.Write(Reply(200, "OK", "2.1.1.22")); });
-    const std::string FinalUrl = Final.Base() + "/end";
-    TTestHttpServer Secure(
-        [FinalUrl](TTestStream& S, const std::string&) {
-            S.Write(Reply(302, "Found", "", "Location: " + FinalUrl + "\r\n"));
-        },
-        TlsStream(Pki.ServerCert, Pki.ServerKey));
-    const std::string SecureUrl = Secure.Base("https") + "/next";
-    TTestHttpServer Start([SecureUrl](TTestStream& S, const std::string&) {
-        S.Write(Reply(301, "Moved Permanently", "", "Location: " + SecureUrl + "\r\n"));
-    });
-    const auto [Error, Body] = Get(Start.Base() + "/start", Pki.CaFile);
-    EXPECT_EQ(Error, 0);
-    EXPECT_EQ(Body, "2.1.1.22");
-    EXPECT_EQ(Secure.Heads().size(), 1u);
-    EXPECT_EQ(Final.Heads().size(), 1u);
+struct TRedirectCase {
+    std::vector<std::string> Schemes; // of each hop; the last one answers
+    std::uint16_t Error;
+    std::size_t Reached; // hops that saw a request
+};
+
+TEST_F(HttpsTest, RedirectionsMayRaiseSecurityButNeverDropIt) {
+    const TRedirectCase Cases[] = {
+        {{"http", "https", "https"}, 0, 3},
+        {{"https", "https"}, 0, 2},
+        {{"https", "http"}, HttpErrInsecureRedirect, 1},
+        {{"http", "https", "http"}, HttpErrInsecureRedirect, 2},
+    };
+    for (const TRedirectCase& C : Cases) {
+        std::string Trace;
+        for (const std::string& Scheme : C.Schemes)
+            Trace += Scheme + " ";
+        SCOPED_TRACE(Trace);
+        // Made from the last hop back, each knowing the address of the next.
+        std::vector<std::unique_ptr<TTestHttpServer>> Hops(C.Schemes.size());
+        std::string Next;
+        for (std::size_t I = Hops.size(); I-- > 0;) {
+            TTestHttpServer::THandler Handler = [Next](TTestStream& S, const std::string&) {
+                S.Write(Next.empty() ? Reply(200, "OK", "2.1.1.22")
+                                     : Reply(302, "Found", "", "Location: " + Next + "\r\n"));
+            };
+            Hops[I] = C.Schemes[I] == "https"
+                          ? std::make_unique<TTestHttpServer>(
+                                Handler, TlsStream(Pki.ServerCert, Pki.ServerKey))
+                          : std::make_unique<TTestHttpServer>(Handler);
+            Next = Hops[I]->Base(C.Schemes[I].c_str()) + "/hop" + std::to_string(I);
+        }
+        const auto [Error, Body] = Get(Next, Pki.CaFile);
+        EXPECT_EQ(Error, C.Error);
+        EXPECT_EQ(Body, C.Error ? "" : "2.1.1.22");
+        for (std::size_t I = 0; I < Hops.size(); ++I)
+            EXPECT_EQ(Hops[I]->Heads().size(), I < C.Reached ? 1u : 0u) << "hop " << I;
+    }
 }
 
 TEST_F(HttpsTest, HttpsWithoutUsableTlsFails) {

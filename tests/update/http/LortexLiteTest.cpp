@@ -12,7 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 
 #if QUORVEL_TEST_EXPECT_OPENSSL
 #include "TestTls.h"
@@ -51,7 +54,7 @@ protected:
         : Log((std::filesystem::temp_directory_path() / "quorvel-no-such-folder" / "Quorvel.log")
                   .string(),
               true, 10000, false,
-              TLogHooks{[] { return TLogTime{}; }, [](const std::string&) {}, ':'}) {}
+              TLogHooks{[] { return TLogTime{}; }, [](const std::string&) { return true; }, ':'}) {}
 
     // Each check's start reads 1000, each end 1215.
     TLortexLiteOptions Options(const std::string& Base) {
@@ -97,6 +100,39 @@ protected:
     TOwnIdentity Own{"Quorvel", "Tandrel", "2.1.1.20"};
     unsigned Ticks = 0;
     std::size_t Seen = 0;
+};
+
+// A name lookup that hangs until the test lets it go, as a stalled system
+// resolver does. Shared with the lookup's own thread, which may outlive the
+// check that started it.
+struct TStalledLookup {
+    std::mutex Mutex;
+    std::condition_variable Changed;
+    bool Entered = false;
+    bool LetGo = false;
+
+    static THostResolver Resolver(const std::shared_ptr<TStalledLookup>& Self) {
+        return [Self](const std::string&, std::uint16_t) {
+            std::unique_lock<std::mutex> Lock(Self->Mutex);
+            Self->Entered = true;
+            Self->Changed.notify_all();
+            Self->Changed.wait(Lock, [&] { return Self->LetGo; });
+            return THostResolution{HttpErrResolve, {}};
+        };
+    }
+    bool WaitEntered() {
+        std::unique_lock<std::mutex> Lock(Mutex);
+        return Changed.wait_for(Lock, 30s, [this] { return Entered; });
+    }
+    bool StillStalled() {
+        std::lock_guard<std::mutex> Lock(Mutex);
+        return !LetGo;
+    }
+    void Release() {
+        std::lock_guard<std::mutex> Lock(Mutex);
+        LetGo = true;
+        Changed.notify_all();
+    }
 };
 
 TTestHttpServer::THandler Answer(std::string Response) {
@@ -283,6 +319,63 @@ TEST_F(LortexLiteTest, AFailedRequestLogsOneErrorLineAndShowsNothing) {
         EXPECT_TRUE(Port.Shown.empty());
         EXPECT_EQ(Port.MenuStates, (std::vector<bool>{false, true}));
     }
+}
+
+TEST_F(LortexLiteTest, AStalledNameLookupNeitherOutlastsTheBoundNorHoldsTheRelease) {
+    auto Stalled = [this](const std::shared_ptr<TStalledLookup>& Lookup,
+                          std::chrono::milliseconds Bound) {
+        TLortexLiteOptions O = Options("http://update.invalid");
+        O.RequestTimeout = Bound;
+        O.PrepareClient = [Lookup](THttpClient& Client) {
+            Client.Resolver = TStalledLookup::Resolver(Lookup);
+        };
+        return O;
+    };
+
+    auto Bounded = std::make_shared<TStalledLookup>();
+    {
+        TLortexLite Checker(Log, "Quorvel", Loop, Stalled(Bounded, 1s));
+        NewLogLines();
+        ASSERT_TRUE(Check(Checker, false));
+        EXPECT_EQ(NewLogLines(),
+                  (std::vector<std::string>{"Info\tSelf update check...",
+                                            "Info\tQuorvel Update self check : Initialization",
+                                            "Error\tQuorvel Update self check : Server error (" +
+                                                std::to_string(HttpErrTimeout) + ")"}));
+        EXPECT_TRUE(Bounded->StillStalled());
+    }
+    Bounded->Release();
+
+    // Closing the window mid-lookup: the release must not wait for the
+    // resolver. Should it wait all the same, a watchdog lets the resolver go
+    // after a long while, so that the test fails instead of hanging.
+    auto Closing = std::make_shared<TStalledLookup>();
+    std::mutex Mutex;
+    std::condition_variable Signal;
+    bool Returned = false;
+    std::thread Watchdog([&] {
+        std::unique_lock<std::mutex> Lock(Mutex);
+        if (!Signal.wait_for(Lock, 60s, [&] { return Returned; }))
+            Closing->Release();
+    });
+    bool Entered = false;
+    {
+        TLortexLite Checker(Log, "Quorvel", Loop, Stalled(Closing, 10min));
+        Checker.StartCheck("Quorvel",
+                           [](TLortexLite&) { ADD_FAILURE() << "reported after release"; });
+        Entered = Closing->WaitEntered();
+    }
+    const bool StillStalled = Closing->StillStalled();
+    {
+        std::lock_guard<std::mutex> Lock(Mutex);
+        Returned = true;
+    }
+    Signal.notify_all();
+    Watchdog.join();
+    Closing->Release();
+    EXPECT_TRUE(Entered);
+    EXPECT_TRUE(StillStalled) << "the release waited for the resolver";
+    Loop.RunPending();
 }
 
 TEST_F(LortexLiteTest, ARequestThatCannotStartIsReportedAsFailed) {
