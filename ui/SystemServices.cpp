@@ -90,7 +90,11 @@ public:
         return std::make_unique<TSystemUpdateChecker>(Log, Dispatcher, Owner, Exe, UpdateOptions);
     }
 
-    TCommandRunner CommandRunner() override { return &RunAndCapture; }
+    TCommandRunner CommandRunner() override {
+        return [](const std::string& CommandLine, std::string& Output) {
+            return RunAndCapture(CommandLine, Output);
+        };
+    }
 
     bool FileExists(const std::string& Path) override { return IsExistingFile(Path); }
     std::string SignToolSdkFolder() override { return ::SignToolSdkFolder(Exe); }
