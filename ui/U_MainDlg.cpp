@@ -97,7 +97,8 @@ void TMainDlg::AppEvtActivate() {
                                              ? std::optional<std::string>()
                                              : std::optional<std::string>(Arguments.front()));
 
-    for (const std::string& Line : Services.LoadFileList())
+    FileListStore = std::make_unique<std::vector<std::string>>(Services.LoadFileList());
+    for (const std::string& Line : *FileListStore)
         View.AddRow(Line, ssPending);
     FileListLoaded = true;
 
@@ -341,12 +342,16 @@ bool TMainDlg::FormClose() noexcept {
         // A start-up that ended before the list was reloaded must not wipe the
         // saved list with the empty one the window shows.
         if (FileListLoaded) {
-            std::vector<std::string> Captions;
+            // A close that failed after the save released the store while the
+            // window stayed open; the next close saves the list again.
+            if (!FileListStore)
+                FileListStore = std::make_unique<std::vector<std::string>>();
+            FileListStore->clear();
             const int Count = View.RowCount();
-            Captions.reserve(static_cast<std::size_t>(Count));
             for (int Index = 0; Index < Count; ++Index)
-                Captions.push_back(View.RowCaption(Index));
-            Services.SaveFileList(Captions);
+                FileListStore->push_back(View.RowCaption(Index));
+            Services.SaveFileList(*FileListStore);
+            FileListStore.reset();
         }
 
         const std::string Cleaned = Services.CleanProgramVirtualStore();
@@ -374,7 +379,8 @@ void TMainDlg::ShowMessage(const std::string& Text) {
 }
 
 void TMainDlg::OpenWebSite(const std::string& Address) {
-    View.OpenAddress(Address);
+    // No owner and no shell error box: a failed open stays silent.
+    View.OpenAddressEx(Address);
 }
 
 void TMainDlg::SetCheckMenuItemEnabled(bool Enabled) {

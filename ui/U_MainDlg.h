@@ -28,6 +28,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TKLog;
 class TTaskProgressBar;
@@ -95,6 +96,9 @@ public:
     std::unique_ptr<TTaskProgressBar> TaskProgress;
     std::unique_ptr<IMainUpdateChecker> UpdateChecker;
     std::unique_ptr<TKLog> Log;
+    // The file paths on their way to and from the file-list file: made when
+    // start-up reloads the list, released once the close sequence saved it.
+    std::unique_ptr<std::vector<std::string>> FileListStore;
 
 private:
     // IUpdateCheckOwner: the update check's boxes, shell, menu item and flag.

@@ -182,6 +182,28 @@ TEST_F(MainDlgTest, AFailedCloseStepKeepsTheWindowOpen) {
     EXPECT_TRUE(Dlg->FormClose());
 }
 
+TEST_F(MainDlgTest, TheFileListStoreCarriesTheListFromStartUpToTheClose) {
+    Services.SavedList = {"C:\\b.exe", "C:\\a.dll"};
+    Start();
+    ASSERT_TRUE(Dlg->FileListStore);
+    EXPECT_EQ(*Dlg->FileListStore, Services.SavedList);
+
+    AddRows(1);
+    const std::vector<std::string> Shown = View.Captions();
+    // A later close step fails: the list was saved, the window stays open and
+    // the next close must save the list as it then stands.
+    Services.FailAt = "CleanProgramVirtualStore";
+    EXPECT_FALSE(Dlg->FormClose());
+    EXPECT_FALSE(Dlg->FileListStore);
+    Services.FailAt.clear();
+    View.DeleteRow(0);
+    EXPECT_TRUE(Dlg->FormClose());
+    EXPECT_FALSE(Dlg->FileListStore);
+    ASSERT_EQ(Services.Saves.size(), 2u);
+    EXPECT_EQ(Services.Saves[0], Shown);
+    EXPECT_EQ(Services.Saves[1], View.Captions());
+}
+
 TEST_F(MainDlgTest, CloseAfterAStartUpThatNeverLoadedTheListKeepsTheSavedList) {
     Services.SavedList = {"C:\\kept.exe"};
     Services.FailAt = "WriteEnvironmentFacts";
