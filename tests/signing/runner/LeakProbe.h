@@ -8,3 +8,6 @@ std::size_t OpenHandleCount();
 
 // True when a child of this process has ended and was never waited for.
 bool HasZombieChild();
+
+// True while the process Pid (a grandchild a run left behind) has not ended.
+bool ProcessIsRunning(unsigned long Pid);

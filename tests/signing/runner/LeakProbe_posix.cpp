@@ -1,5 +1,6 @@
 #include "LeakProbe.h"
 
+#include <csignal>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -15,4 +16,8 @@ bool HasZombieChild() {
     siginfo_t Info{};
     // WNOWAIT: look without reaping, so the check itself changes nothing.
     return ::waitid(P_ALL, 0, &Info, WEXITED | WNOHANG | WNOWAIT) == 0 && Info.si_pid != 0;
+}
+
+bool ProcessIsRunning(unsigned long Pid) {
+    return ::kill(static_cast<pid_t>(Pid), 0) == 0;
 }

@@ -15,3 +15,12 @@ std::size_t OpenHandleCount() {
 bool HasZombieChild() {
     return false;
 }
+
+bool ProcessIsRunning(unsigned long Pid) {
+    const HANDLE Process = OpenProcess(SYNCHRONIZE, FALSE, Pid);
+    if (!Process)
+        return false;
+    const bool Running = WaitForSingleObject(Process, 0) == WAIT_TIMEOUT;
+    CloseHandle(Process);
+    return Running;
+}

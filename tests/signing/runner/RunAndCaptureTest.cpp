@@ -12,8 +12,12 @@
 #include <windows.h>
 #endif
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -65,26 +69,74 @@ TEST(RunAndCapture, CarriesTenMegabytesIntact) {
     EXPECT_EQ(Output.substr(Expected.size()), "end");
 }
 
-// The grandchild holds the pipe for an hour; the run must end with the child.
-// Only the test's own time-out, far shorter, guards against a hang.
+// A run on a thread of its own, waited for at most Bound. The run itself
+// should end with the child; the bound only turns a runner that waits for a
+// grandchild (an hour) into a failure of its own test instead of a hang of
+// the whole program. Nothing when the run has not ended by then: its thread
+// is left to end with the program.
+struct TBoundedRun {
+    std::mutex Mutex;
+    std::condition_variable Ended;
+    bool Done = false;
+    std::uint32_t Code = 0;
+    std::string Output, Error;
+};
+
+std::shared_ptr<TBoundedRun> RunChildWithin(const std::string& Arguments,
+                                            std::chrono::seconds Bound) {
+    auto Run = std::make_shared<TBoundedRun>();
+    std::thread([Run, Arguments] {
+        std::string Output, Error;
+        std::uint32_t Code = 0;
+        try {
+            Code = RunChild(Arguments, Output);
+        } catch (const std::exception& Failure) {
+            Error = Failure.what();
+        }
+        std::lock_guard<std::mutex> Lock(Run->Mutex);
+        Run->Code = Code;
+        Run->Output = std::move(Output);
+        Run->Error = std::move(Error);
+        Run->Done = true;
+        Run->Ended.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> Lock(Run->Mutex);
+    if (!Run->Ended.wait_for(Lock, Bound, [&] { return Run->Done; }))
+        return nullptr;
+    return Run;
+}
+
+// Far below the grandchild's hour, far above any run on a loaded machine.
+constexpr std::chrono::seconds GrandchildBound{120};
+
+// The grandchild holds the pipe for an hour; the run must end with the
+// child, while the grandchild still sleeps.
 TEST(RunAndCapture, EndsWithTheChildWhileAGrandchildHoldsThePipe) {
-    std::string Output;
-    EXPECT_EQ(RunChild("out start grandchild out end exit 5", Output), 5u);
+    const auto Run = RunChildWithin("out start grandchild out end exit 5", GrandchildBound);
+    ASSERT_TRUE(Run) << "the run waited for the grandchild instead of ending with the child";
+    ASSERT_EQ(Run->Error, "");
+    EXPECT_EQ(Run->Code, 5u);
+    const std::string& Output = Run->Output;
     const std::size_t At = Output.find("grandchild ");
     ASSERT_NE(At, std::string::npos) << Output;
-    EndProcess(std::stoul(Output.substr(At + 11)));
+    const unsigned long Grandchild = std::stoul(Output.substr(At + 11));
+    EXPECT_TRUE(ProcessIsRunning(Grandchild)) << "the run ended only when the grandchild did";
+    EndProcess(Grandchild);
     EXPECT_EQ(Output.substr(0, 5), "start");
     EXPECT_EQ(Output.substr(Output.size() - 5), "\r\nend");
 }
 
 // The same with a grandchild that never stops writing: the drain takes what
-// the pipe holds when the child has ended and does not chase the rest.
+// the pipe holds when the child has ended and does not chase the rest. The
+// grandchild writes until the pipe is gone, so the run ending at all shows it.
 TEST(RunAndCapture, EndsWithTheChildWhileAGrandchildKeepsWriting) {
-    std::string Output;
-    EXPECT_EQ(RunChild("floodgrandchild exit 6", Output), 6u);
-    const std::size_t At = Output.find("grandchild ");
-    ASSERT_NE(At, std::string::npos) << Output.substr(0, 200);
-    EndProcess(std::stoul(Output.substr(At + 11)));
+    const auto Run = RunChildWithin("floodgrandchild exit 6", GrandchildBound);
+    ASSERT_TRUE(Run) << "the run chased the grandchild's output instead of ending with the child";
+    ASSERT_EQ(Run->Error, "");
+    EXPECT_EQ(Run->Code, 6u);
+    const std::size_t At = Run->Output.find("grandchild ");
+    ASSERT_NE(At, std::string::npos) << Run->Output.substr(0, 200);
+    EndProcess(std::stoul(Run->Output.substr(At + 11)));
 }
 
 // Runs on several threads at once each get their own pipe and their own
