@@ -17,3 +17,20 @@ std::vector<std::string> OsslSignArguments(const TSignRequest& Request, const st
     Args.insert(Args.end(), {"-in", In, "-out", Out});
     return Args;
 }
+
+std::vector<std::string> OsslTokenSignArguments(const TSignRequest& Request, const TTokenKey& Key,
+                                                const std::string& In, const std::string& Out,
+                                                const std::string& PinPath) {
+    const std::string Digest =
+        Request.FileDigest.empty() ? std::string("sha1") : LowerCaseAZ(Request.FileDigest);
+    // The PIN always comes from PinPath: without it the engine would ask on
+    // the terminal.
+    std::vector<std::string> Args = {
+        "sign", "-pkcs11module", Key.Module,  "-pkcs11cert", Key.CertificateUri,
+        "-key", Key.KeyUri,      "-readpass", PinPath,       "-h",
+        Digest};
+    if (Request.TimeStamp)
+        Args.insert(Args.end(), {"-ts", Request.TimeStampURL});
+    Args.insert(Args.end(), {"-in", In, "-out", Out});
+    return Args;
+}

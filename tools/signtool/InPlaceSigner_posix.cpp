@@ -1,3 +1,4 @@
+#include "CertStore.h"
 #include "ChildProcess.h"
 #include "InPlaceSigner.h"
 #include "QuorvelErrors.h"
@@ -91,12 +92,48 @@ int Finish(const std::string& Signed, const struct stat& Original, std::string& 
     return 0;
 }
 
+// The key on its token, or why it cannot be used. Checked in the order a
+// user can mend them: the PIN, then the token.
+TSignOutcome FindTokenKey(const TSignRequest& Request, TTokenKey& Key) {
+    if (Request.TokenPin.empty())
+        return Failed(TSignFailure::NoPin);
+    if (Request.TokenPin.size() > MaxSecretSize)
+        return Failed(TSignFailure::BadPin, {},
+                      {"The PIN is longer than " + std::to_string(MaxSecretSize) + " characters."});
+    Key.Module = FindP11KitProxy(QUORVEL_P11KIT_PROXY);
+    if (Key.Module.empty())
+        return Failed(TSignFailure::ProxyMissing);
+    TStoreCertificate Found;
+    if (!FindStoreCertificate(Request.Thumbprint, Found) || Found.CertificateUri.empty() ||
+        Found.KeyUri.empty())
+        return Failed(TSignFailure::TokenMissing, Request.Thumbprint);
+    Key.CertificateUri = Found.CertificateUri;
+    Key.KeyUri = Found.KeyUri;
+    return {};
+}
+
 } // namespace
+
+std::string FindP11KitProxy(const std::string& Preferred) {
+    const std::string Candidates[] = {
+        Preferred,
+        "/usr/lib/" QUORVEL_LIBRARY_ARCHITECTURE "/p11-kit-proxy.so",
+        "/usr/lib64/p11-kit-proxy.so",
+        "/usr/lib/p11-kit-proxy.so",
+        "/usr/local/lib/p11-kit-proxy.so",
+    };
+    struct stat Info {};
+    for (const std::string& Candidate : Candidates)
+        if (!Candidate.empty() && Candidate.front() == '/' && StatRegular(Candidate, Info))
+            return Candidate;
+    return {};
+}
 
 TSignOutcome SignFileInPlace(const TSignRequest& Request, const std::string& Path,
                              const std::string& OsslSignCode) {
+    const bool OnToken = !Request.Thumbprint.empty();
     struct stat Info {};
-    if (!StatRegular(Request.Certificate, Info))
+    if (!OnToken && !StatRegular(Request.Certificate, Info))
         return Failed(TSignFailure::FileNotFound, Request.Certificate);
     // A link is followed, so the file it names is signed and the link stays.
     const std::string Target = RealPath(Path);
@@ -105,7 +142,12 @@ TSignOutcome SignFileInPlace(const TSignRequest& Request, const std::string& Pat
         return Failed(TSignFailure::FileNotFound, Path);
     if (IsReadOnly(Target, Original))
         return Failed(TSignFailure::ReadOnly, Path);
-    if (Request.Password.size() > MaxSecretSize)
+    TTokenKey Key;
+    if (OnToken)
+        if (TSignOutcome Outcome = FindTokenKey(Request, Key);
+            Outcome.Failure != TSignFailure::None)
+            return Outcome;
+    if (!OnToken && Request.Password.size() > MaxSecretSize)
         return Failed(
             TSignFailure::BadPassword, {},
             {"The password is longer than " + std::to_string(MaxSecretSize) + " characters."});
@@ -118,15 +160,18 @@ TSignOutcome SignFileInPlace(const TSignRequest& Request, const std::string& Pat
         return CannotWrite("Cannot create a temporary folder in " + Folder, errno);
 
     std::vector<std::string> Argv = {OsslSignCode};
-    for (std::string& Arg : OsslSignArguments(Request, Target, Scratch.File(), SecretFdPath))
+    for (std::string& Arg :
+         OnToken ? OsslTokenSignArguments(Request, Key, Target, Scratch.File(), SecretFdPath)
+                 : OsslSignArguments(Request, Target, Scratch.File(), SecretFdPath))
         Argv.push_back(std::move(Arg));
-    const TChildResult Run = RunChild(Argv, Request.Password);
+    const TChildResult Run = RunChild(Argv, OnToken ? Request.TokenPin : Request.Password);
     if (!Run.Started)
         return Failed(
             TSignFailure::ToolMissing, {},
             {OsslSignCode + ": " + SysErrorMessage(static_cast<std::uint32_t>(Run.StartError))});
     if (Run.ExitStatus != 0)
-        return ClassifyOsslFailure(Run.ExitStatus, Run.Output);
+        return OnToken ? ClassifyOsslTokenFailure(Run.ExitStatus, Run.Output)
+                       : ClassifyOsslFailure(Run.ExitStatus, Run.Output);
 
     std::string What;
     if (const int Error = Finish(Scratch.File(), Original, What))

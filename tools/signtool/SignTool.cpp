@@ -1,6 +1,7 @@
 #include "SignTool.h"
 
 #include <exception>
+#include <optional>
 
 namespace {
 
@@ -42,8 +43,13 @@ int RunSignTool(const std::vector<std::string>& Args, std::ostream& Out, std::os
         Line(Err, NoDigestWarning());
     bool StoreAnnounced = false;
     int Errors = 0;
+    // A token counts every wrong PIN and locks itself after a few: once it
+    // has refused the PIN, the other files are not tried with it again.
+    std::optional<TSignOutcome> PinRefused;
     for (const std::string& Path : Request.Files) {
-        const TSignOutcome Outcome = SignGuarded(Signer, Request, Path);
+        const TSignOutcome Outcome = PinRefused ? *PinRefused : SignGuarded(Signer, Request, Path);
+        if (Outcome.Failure == TSignFailure::BadPin || Outcome.Failure == TSignFailure::PinLocked)
+            PinRefused = Outcome;
         if (Outcome.Failure == TSignFailure::None) {
             // Signtool says so once, when the PFX file's store is ready.
             if (!StoreAnnounced)

@@ -1,6 +1,7 @@
 #include "SignToolArgs.h"
 
 #include "AnsiText.h"
+#include "SigningSettings.h"
 
 #include <algorithm>
 #include <array>
@@ -11,9 +12,16 @@
 
 namespace {
 
-enum TSwitch : std::size_t { swFileDigest, swCertificate, swPassword, swTimeStamp, swTimeDigest };
+enum TSwitch : std::size_t {
+    swFileDigest,
+    swCertificate,
+    swPassword,
+    swTimeStamp,
+    swTimeDigest,
+    swThumbprint
+};
 
-constexpr std::array<std::string_view, 5> SwitchNames = {"fd", "f", "p", "tr", "td"};
+constexpr std::array<std::string_view, 6> SwitchNames = {"fd", "f", "p", "tr", "td", "sha1"};
 
 // Tokens shaped like an option: "/" or "-" and then letters, digits or "?".
 // A path such as "/home/x.exe" has a second "/" or a dot, so it stays a path.
@@ -127,6 +135,12 @@ TParseResult ParseSignToolArgs(const std::vector<std::string>& Args) {
         case swPassword:
             Request.Password = Value;
             break;
+        case swThumbprint:
+            Request.Thumbprint = NormalizeThumbprint(Value);
+            if (Request.Thumbprint.empty())
+                return Fail("Invalid SHA-1 thumbprint for /sha1: " + Value +
+                            ". Give the certificate's 40 hexadecimal digits.");
+            break;
         case swTimeStamp:
             Request.TimeStamp = true;
             Request.TimeStampURL = Value;
@@ -153,9 +167,13 @@ TParseResult ParseSignToolArgs(const std::vector<std::string>& Args) {
         return Fail("Missing filename.");
     if (!Request.TimeStampDigest.empty() && !Request.TimeStamp)
         return Fail("The /td option requires the /tr option.");
-    if (Request.Certificate.empty())
-        return Fail(
-            "No certificate file given: this signtool signs with the PFX file named by /f.");
+    if (!Request.Thumbprint.empty() && Seen[swCertificate])
+        return Fail("The options /f and /sha1 cannot be used together: sign with a PFX file or "
+                    "with a certificate on a token.");
+    if (Request.Certificate.empty() && Request.Thumbprint.empty())
+        return Fail("No certificate file given: this signtool signs with the PFX file named by "
+                    "/f, or with the certificate on a PKCS#11 token that /sha1 names by its "
+                    "thumbprint.");
 
     Result.Outcome = TParseOutcome::Sign;
     return Result;

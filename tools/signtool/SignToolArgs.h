@@ -1,5 +1,6 @@
 // The command line the signtool stand-in accepts: "sign" with /fd, /f, /p,
-// /tr and /td (in any letter case, with "/" or "-") and then the files.
+// /sha1, /tr and /td (in any letter case, with "/" or "-") and then the
+// files.
 #pragma once
 
 #include <string>
@@ -7,9 +8,15 @@
 
 // What one "signtool sign" asks for. Digest names are upper case.
 struct TSignRequest {
-    std::string FileDigest; // empty when /fd was not given
-    std::string Certificate;
-    std::string Password; // empty when /p was not given or had no value
+    std::string FileDigest;  // empty when /fd was not given
+    std::string Certificate; // the PFX file of /f; empty with /sha1
+    std::string Password;    // empty when /p was not given or had no value
+    // /sha1: the certificate on a PKCS#11 token, by its SHA-1 thumbprint (40
+    // upper-case hex digits); empty with /f.
+    std::string Thumbprint;
+    // The token's PIN, from the environment rather than the command line;
+    // the program fills it in, the parser does not.
+    std::string TokenPin;
     std::string TimeStampURL;
     bool TimeStamp = false;      // /tr was given
     std::string TimeStampDigest; // empty when /td was not given

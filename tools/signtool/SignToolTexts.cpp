@@ -44,6 +44,7 @@ std::vector<std::string> MessageLines(std::string_view Captured) {
 
 std::string UsageText() {
     return "Usage: signtool sign [/fd ALG] /f PFXFILE [/p PASSWORD] [/tr URL [/td ALG]] FILE...\n"
+           "       signtool sign [/fd ALG] /sha1 THUMBPRINT [/tr URL [/td ALG]] FILE...\n"
            "\n"
            "Signs Windows executable images (.exe, .dll, .ocx, .cpl, .scr, ...) in place with\n"
            "Authenticode, through osslsigncode.\n"
@@ -52,6 +53,9 @@ std::string UsageText() {
            "                with a warning)\n"
            "  /f PFXFILE    the certificate and its private key, as a PFX (PKCS #12) file\n"
            "  /p PASSWORD   the PFX file's password (empty when omitted)\n"
+           "  /sha1 HASH    the certificate with this SHA-1 thumbprint on a PKCS#11 token\n"
+           "                registered with p11-kit; the token's PIN is read from the\n"
+           "                environment variable QUORVEL_TOKEN_PIN\n"
            "  /tr URL       the address of an RFC 3161 timestamp server\n"
            "  /td ALG       timestamp digest: SHA256 or SHA1 (only with /tr)\n"
            "  /?            this text\n";
@@ -110,6 +114,32 @@ std::vector<std::string> FailureLines(const TSignOutcome& Outcome, const std::st
         Lines.push_back(Error("osslsigncode, which does the signing, could not be started. "
                               "Install it (Debian package osslsigncode)."));
         break;
+    case TSignFailure::NoPin:
+        Lines.push_back(Error("No PIN was given for the token: signing with /sha1 reads it from "
+                              "the environment variable QUORVEL_TOKEN_PIN (Quorvel's password "
+                              "field)."));
+        break;
+    case TSignFailure::BadPin:
+        Lines.push_back(Error("The token's PIN is not correct."));
+        break;
+    case TSignFailure::PinLocked:
+        Lines.push_back(Error("The token is locked after too many wrong PINs. Unlock it with "
+                              "its own software."));
+        break;
+    case TSignFailure::TokenMissing:
+        Lines.push_back(Error("No certificate with the SHA-1 thumbprint " + Outcome.Subject +
+                              " and its private key was found on the PKCS#11 tokens. Is the "
+                              "token plugged in?"));
+        break;
+    case TSignFailure::ProxyMissing:
+        Lines.push_back(Error("p11-kit's proxy module (p11-kit-proxy.so), through which the "
+                              "token is used, was not found. Install it (Debian package "
+                              "p11-kit-modules)."));
+        break;
+    case TSignFailure::TokenKey:
+        Lines.push_back(Error("The certificate or its private key could not be read from the "
+                              "token. Is the token still plugged in?"));
+        break;
     case TSignFailure::Unexpected:
         break;
     case TSignFailure::Other:
@@ -144,4 +174,18 @@ TSignOutcome ClassifyOsslFailure(int ExitStatus, std::string_view Captured) {
             Line.insert(0, "osslsigncode: ");
     }
     return Outcome;
+}
+
+TSignOutcome ClassifyOsslTokenFailure(int ExitStatus, std::string_view Captured) {
+    auto Has = [&](std::string_view Needle) { return ContainsTextAZ(Needle, Captured); };
+    // The PKCS#11 return values as libp11 names them in OpenSSL's error queue.
+    if (Has("PIN locked"))
+        return TSignOutcome{TSignFailure::PinLocked, {}, {}};
+    if (Has("PIN incorrect") || Has("PIN invalid") || Has("PIN len range"))
+        return TSignOutcome{TSignFailure::BadPin, {}, {}};
+    if (Has("No matching initialized token") || Has("was not found at") ||
+        Has("Failed to read key or certificates") || Has("token not present") ||
+        Has("device removed") || Has("object not found"))
+        return TSignOutcome{TSignFailure::TokenKey, {}, {}};
+    return ClassifyOsslFailure(ExitStatus, Captured);
 }

@@ -18,6 +18,12 @@ enum class TSignFailure {
     ReadOnly,       // the file to sign is read-only
     CannotWrite,    // the signed copy could not be put in place; Details say why
     ToolMissing,    // osslsigncode could not be started; Details say why
+    NoPin,          // /sha1 without a PIN in QUORVEL_TOKEN_PIN
+    BadPin,         // the token refused the PIN
+    PinLocked,      // the token is locked after too many wrong PINs
+    TokenMissing,   // Subject: the thumbprint no token holds (with a key) now
+    ProxyMissing,   // p11-kit's proxy module was not found
+    TokenKey,       // the token's certificate or key could not be used
     Other,          // anything else; Details hold what osslsigncode said
     Unexpected,     // the system failed; Details hold its message
 };
@@ -52,3 +58,7 @@ std::string MaskSuccessWord(std::string_view Text);
 
 // Reads a failed osslsigncode run: its exit status and everything it wrote.
 TSignOutcome ClassifyOsslFailure(int ExitStatus, std::string_view Captured);
+
+// The same for a run that signed with a key on a PKCS#11 token: the token's
+// own refusals first, then what any run can fail on.
+TSignOutcome ClassifyOsslTokenFailure(int ExitStatus, std::string_view Captured);
