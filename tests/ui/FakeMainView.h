@@ -63,7 +63,8 @@ public:
     // What reaches the taskbar: "value C/T", "state F", "released".
     std::vector<std::string> Taskbar;
     bool HasTaskbar = true;
-    // Every call that changes the window, in order (fields and rows aside).
+    // Every call that changes the window, in order (fields and rows aside);
+    // a log-pane addition is "Log " and its text.
     std::vector<std::string> Events;
 
     std::string Caption;
@@ -143,7 +144,10 @@ public:
         Events.push_back("ScrollRowIntoView " + std::to_string(Index));
     }
     void RedrawList() override { Events.push_back("RedrawList"); }
-    void AddLogText(const std::string& Text) override { LogAdditions.push_back(Text); }
+    void AddLogText(const std::string& Text) override {
+        LogAdditions.push_back(Text);
+        Events.push_back("Log " + Text);
+    }
     void ClearLog() override {
         LogAdditions.clear();
         Events.push_back("ClearLog");

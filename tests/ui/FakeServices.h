@@ -159,7 +159,11 @@ public:
             return Tool(CommandLine, Output);
         };
     }
-    bool FileExists(const std::string& Path) override { return ExistingFiles.count(Path) > 0; }
+    // The file test: ExistingFiles, unless a test puts the system's own here.
+    std::function<bool(const std::string&)> FileTest;
+    bool FileExists(const std::string& Path) override {
+        return FileTest ? FileTest(Path) : ExistingFiles.count(Path) > 0;
+    }
     std::string SignToolSdkFolder() override { return SdkFolder; }
     std::vector<std::string> ListFolder(const std::string& Folder) override {
         Note("ListFolder " + Folder);

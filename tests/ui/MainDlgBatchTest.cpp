@@ -2,27 +2,52 @@
 // judging each run and the summary.
 #include "MainDlgFixture.h"
 #include "SignBatch.h"
+#include "SignToolDiscovery.h"
 
+#include <filesystem>
+#include <fstream>
+#include <random>
 #include <stdexcept>
 
 namespace {
 
+namespace fs = std::filesystem;
+
 struct TCheckCase {
     const char* Name;
-    std::set<std::string> Existing;
-    std::string ToolField, CertField;
+    std::set<std::string> Existing;   // files made in a folder of the test's own
+    std::string ToolField, CertField; // names in that folder; "bin" is a folder
     int Rows;
     const char* Message;
 };
 
-class BatchChecks : public MainDlgTest, public ::testing::WithParamInterface<TCheckCase> {};
+class BatchChecks : public MainDlgTest, public ::testing::WithParamInterface<TCheckCase> {
+protected:
+    void SetUp() override {
+        std::random_device Random;
+        Folder = fs::temp_directory_path() / ("quorvel-checks-" + std::to_string(Random()));
+        fs::create_directories(Folder / "bin");
+    }
+    void TearDown() override {
+        std::error_code Ignored;
+        fs::remove_all(Folder, Ignored);
+    }
+    std::string InFolder(const std::string& Name) const {
+        return Name.empty() ? Name : (Folder / Name).string();
+    }
+    fs::path Folder;
+};
 
+// The checks run through the system's own file test over real paths, so a
+// folder named as the tool or the certificate counts as missing.
 TEST_P(BatchChecks, StopAtTheFirstFailedCheckAndTouchNothing) {
     const TCheckCase& Case = GetParam();
     Start();
-    Services.ExistingFiles = Case.Existing;
-    View.Fields[TMainField::signtool_txt] = Case.ToolField;
-    View.Fields[TMainField::certifpath_txt] = Case.CertField;
+    for (const auto& Name : Case.Existing)
+        std::ofstream(Folder / Name) << "x";
+    Services.FileTest = [](const std::string& Path) { return IsExistingFile(Path); };
+    View.Fields[TMainField::signtool_txt] = InFolder(Case.ToolField);
+    View.Fields[TMainField::certifpath_txt] = InFolder(Case.CertField);
     AddRows(Case.Rows);
     View.LogAdditions = {"earlier text"};
     View.Events.clear();
@@ -38,15 +63,34 @@ TEST_P(BatchChecks, StopAtTheFirstFailedCheckAndTouchNothing) {
 
 const TCheckCase CheckCases[] = {
     {"EmptyToolPath", {"cert.pfx"}, "", "cert.pfx", 1, "SignTool not found !"},
-    // A folder is no file: the services' file test answers false for it.
-    {"MissingTool", {"cert.pfx"}, "C:\\SDK\\bin", "cert.pfx", 1, "SignTool not found !"},
+    {"FolderAsTool", {"cert.pfx"}, "bin", "cert.pfx", 1, "SignTool not found !"},
     {"BothMissingToolFirst", {}, "tool.exe", "cert.pfx", 0, "SignTool not found !"},
     {"EmptyCertificate", {"tool.exe"}, "tool.exe", "", 1, "Certificate not found !"},
     {"MissingCertificate", {"tool.exe"}, "tool.exe", "gone.pfx", 1, "Certificate not found !"},
+    {"FolderAsCertificate", {"tool.exe"}, "tool.exe", "bin", 1, "Certificate not found !"},
     {"EmptyList", {"tool.exe", "cert.pfx"}, "tool.exe", "cert.pfx", 0, "No file to sign !"},
 };
 INSTANTIATE_TEST_SUITE_P(Checks, BatchChecks, ::testing::ValuesIn(CheckCases),
                          [](const auto& Info) { return std::string(Info.param.Name); });
+
+// What one row of a batch does to the window, in order: the pane's three
+// additions, then the row's status, its scrolling and the list's redraw.
+std::vector<std::string> RowSteps(int Index, const std::string& Output, TSignStatus Status) {
+    const std::string Row = std::to_string(Index);
+    return {"Log >> C:\\build\\file" + std::to_string(Index + 1) + ".exe",
+            "Log " + Output,
+            "Log ---------------",
+            "SetRowStatus " + Row + " " + std::to_string(Status),
+            "ScrollRowIntoView " + Row,
+            "RedrawList"};
+}
+
+std::vector<std::string> Joined(std::initializer_list<std::vector<std::string>> Parts) {
+    std::vector<std::string> All;
+    for (const auto& Part : Parts)
+        All.insert(All.end(), Part.begin(), Part.end());
+    return All;
+}
 
 TEST_F(MainDlgTest, FiveFilesDriveBarAndTaskbarAndALaterRunStartsWhereTheLastEnded) {
     ConfigureSigning();
@@ -80,22 +124,25 @@ TEST_F(MainDlgTest, OneFileGivesMaximumZero) {
 TEST_F(MainDlgTest, BatchStepsInOrderWithThreePaneAdditionsPerFile) {
     ConfigureSigning();
     Start();
-    AddRows(2);
+    AddRows(3);
     View.LogAdditions = {"old"};
     View.Events.clear();
+    int Next = 0;
+    Services.Tool = [&](const std::string&, std::string& Output) {
+        Output += ++Next == 2 ? "SignTool Error: no\r\n" : "Successfully signed\r\n";
+        return Next == 2 ? 1u : 0u;
+    };
 
     ASSERT_TRUE(Dlg->Guard([&] { Dlg->sign_btnClick(); }));
 
-    EXPECT_EQ(View.Events,
-              (std::vector<std::string>{
-                  "ClearLog", "RedrawLog", "ProgressMax 1", "ProgressPosition 0",
-                  "SetRowStatus 0 1", "ScrollRowIntoView 0", "RedrawList", "ProgressPosition 1",
-                  "SetRowStatus 1 1", "ScrollRowIntoView 1", "RedrawList",
-                  "Message 2 files signed\n\r0 warnings\n\r0 files failed", "ProgressPosition 0"}));
-    EXPECT_EQ(View.LogAdditions,
-              (std::vector<std::string>{">> C:\\build\\file1.exe", "Successfully signed\r\n",
-                                        "---------------", ">> C:\\build\\file2.exe",
-                                        "Successfully signed\r\n", "---------------"}));
+    EXPECT_EQ(View.Events, Joined({{"ClearLog", "RedrawLog", "ProgressMax 2", "ProgressPosition 0"},
+                                   RowSteps(0, "Successfully signed\r\n", ssSigned),
+                                   {"ProgressPosition 1"},
+                                   RowSteps(1, "SignTool Error: no\r\n", ssFailed),
+                                   {"ProgressPosition 2"},
+                                   RowSteps(2, "Successfully signed\r\n", ssSigned),
+                                   {"Message 2 files signed\n\r0 warnings\n\r1 files failed",
+                                    "ProgressPosition 0"}}));
 }
 
 TEST_F(MainDlgTest, TheToolGetsTheCommandLineOfTheWindowsCurrentSettings) {
@@ -226,11 +273,11 @@ TEST_F(MainDlgTest, DoubleClickSignsTheFirstSelectedRowAlone) {
     ASSERT_TRUE(Dlg->Guard([&] { Dlg->lstDblClick(); }));
 
     EXPECT_EQ(View.Events,
-              (std::vector<std::string>{"SetRowStatus 1 1",
+              (std::vector<std::string>{"Log >> C:\\build\\file2.exe",
+                                        "Log Warning: x\r\nSuccessfully signed\r\n",
+                                        "Log ---------------", "SetRowStatus 1 1",
                                         "Message 1 files signed\n\r1 warnings\n\r0 files failed"}));
-    EXPECT_EQ(View.LogAdditions, (std::vector<std::string>{"kept", ">> C:\\build\\file2.exe",
-                                                           "Warning: x\r\nSuccessfully signed\r\n",
-                                                           "---------------"}));
+    EXPECT_EQ(View.LogAdditions.front(), "kept");
     EXPECT_TRUE(View.Taskbar.empty());
 }
 
