@@ -72,17 +72,17 @@ bool TOpenSslLoader::ResolveAll() {
     const TLibraryOpener& O = Opener;
 #define QV_CRYPTO(Name) Resolve(O, Crypto, #Name, A.Name)
 #define QV_SSL(Name) Resolve(O, Ssl, #Name, A.Name)
-    const bool All =
-        QV_CRYPTO(OpenSSL_version_num) && QV_CRYPTO(OpenSSL_version) &&
-        QV_CRYPTO(ERR_clear_error) && QV_CRYPTO(X509_VERIFY_PARAM_set1_ip_asc) &&
-        QV_CRYPTO(d2i_X509) && QV_CRYPTO(X509_STORE_add_cert) && QV_CRYPTO(X509_free) &&
-        QV_SSL(TLS_client_method) && QV_SSL(SSL_CTX_new) && QV_SSL(SSL_CTX_free) &&
-        QV_SSL(SSL_CTX_set_verify) && QV_SSL(SSL_CTX_set_default_verify_paths) &&
-        QV_SSL(SSL_CTX_load_verify_locations) && QV_SSL(SSL_CTX_get_cert_store) &&
-        QV_SSL(SSL_new) && QV_SSL(SSL_free) && QV_SSL(SSL_set_fd) && QV_SSL(SSL_connect) &&
-        QV_SSL(SSL_read) && QV_SSL(SSL_write) && QV_SSL(SSL_get_error) && QV_SSL(SSL_shutdown) &&
-        QV_SSL(SSL_ctrl) && QV_SSL(SSL_set1_host) && QV_SSL(SSL_get0_param) &&
-        QV_SSL(SSL_get_verify_result);
+    const bool All = QV_CRYPTO(OpenSSL_version_num) && QV_CRYPTO(OpenSSL_version) &&
+                     QV_CRYPTO(ERR_clear_error) && QV_CRYPTO(X509_VERIFY_PARAM_set1_ip_asc) &&
+                     QV_CRYPTO(i2d_X509) && QV_CRYPTO(OPENSSL_sk_num) &&
+                     QV_CRYPTO(OPENSSL_sk_value) && QV_SSL(TLS_client_method) &&
+                     QV_SSL(SSL_CTX_new) && QV_SSL(SSL_CTX_free) && QV_SSL(SSL_CTX_set_verify) &&
+                     QV_SSL(SSL_CTX_set_default_verify_paths) &&
+                     QV_SSL(SSL_CTX_load_verify_locations) && QV_SSL(SSL_new) && QV_SSL(SSL_free) &&
+                     QV_SSL(SSL_set_fd) && QV_SSL(SSL_connect) && QV_SSL(SSL_read) &&
+                     QV_SSL(SSL_write) && QV_SSL(SSL_get_error) && QV_SSL(SSL_shutdown) &&
+                     QV_SSL(SSL_ctrl) && QV_SSL(SSL_set1_host) && QV_SSL(SSL_get0_param) &&
+                     QV_SSL(SSL_get_verify_result) && QV_SSL(SSL_get_peer_cert_chain);
 #undef QV_CRYPTO
 #undef QV_SSL
     return All;

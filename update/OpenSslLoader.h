@@ -34,9 +34,9 @@ struct TOpenSslApi {
     const char* (*OpenSSL_version)(int Type);
     void (*ERR_clear_error)();
     int (*X509_VERIFY_PARAM_set1_ip_asc)(void* Param, const char* Ip);
-    void* (*d2i_X509)(void** Out, const unsigned char** In, long Length);
-    int (*X509_STORE_add_cert)(void* Store, void* Cert);
-    void (*X509_free)(void* Cert);
+    int (*i2d_X509)(void* Cert, unsigned char** Out);
+    int (*OPENSSL_sk_num)(const void* Stack);
+    void* (*OPENSSL_sk_value)(const void* Stack, int Index);
     // libssl
     const void* (*TLS_client_method)();
     void* (*SSL_CTX_new)(const void* Method);
@@ -44,7 +44,6 @@ struct TOpenSslApi {
     void (*SSL_CTX_set_verify)(void* Ctx, int Mode, void* Callback);
     int (*SSL_CTX_set_default_verify_paths)(void* Ctx);
     int (*SSL_CTX_load_verify_locations)(void* Ctx, const char* File, const char* Path);
-    void* (*SSL_CTX_get_cert_store)(const void* Ctx);
     void* (*SSL_new)(void* Ctx);
     void (*SSL_free)(void* Ssl);
     int (*SSL_set_fd)(void* Ssl, int Fd);
@@ -57,6 +56,7 @@ struct TOpenSslApi {
     int (*SSL_set1_host)(void* Ssl, const char* Host);
     void* (*SSL_get0_param)(void* Ssl);
     long (*SSL_get_verify_result)(const void* Ssl);
+    void* (*SSL_get_peer_cert_chain)(const void* Ssl);
 };
 
 // Accepted libcrypto versions (OpenSSL_version_num).
@@ -105,5 +105,3 @@ TLibraryOpener PlatformLibraryOpener();
 std::vector<TOpenSslNames> PlatformOpenSslNames();
 // Windows: Vista or later by NetWkstaGetInfo level 100; elsewhere always true.
 bool PlatformAllowsTls();
-// Puts the platform's trusted roots into a fresh SSL_CTX.
-void LoadPlatformTrustedRoots(const TOpenSslApi& Api, void* Ctx);

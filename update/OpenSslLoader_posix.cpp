@@ -19,7 +19,3 @@ std::vector<TOpenSslNames> PlatformOpenSslNames() {
 bool PlatformAllowsTls() {
     return true;
 }
-
-void LoadPlatformTrustedRoots(const TOpenSslApi& Api, void* Ctx) {
-    Api.SSL_CTX_set_default_verify_paths(Ctx);
-}

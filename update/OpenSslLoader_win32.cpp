@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <lm.h>
-#include <wincrypt.h>
 
 TLibraryOpener PlatformLibraryOpener() {
     return {
@@ -37,30 +36,4 @@ bool PlatformAllowsTls() {
     const DWORD Major = reinterpret_cast<WKSTA_INFO_100*>(Buffer)->wki100_ver_major;
     NetApiBufferFree(Buffer);
     return Major >= 6;
-}
-
-namespace {
-struct TCertStore {
-    HCERTSTORE Handle;
-    ~TCertStore() {
-        if (Handle)
-            CertCloseStore(Handle, 0);
-    }
-};
-} // namespace
-
-void LoadPlatformTrustedRoots(const TOpenSslApi& Api, void* Ctx) {
-    Api.SSL_CTX_set_default_verify_paths(Ctx);
-    TCertStore Store{CertOpenSystemStoreA(0, "ROOT")};
-    if (!Store.Handle)
-        return;
-    void* X509Store = Api.SSL_CTX_get_cert_store(Ctx);
-    PCCERT_CONTEXT Cert = nullptr;
-    while ((Cert = CertEnumCertificatesInStore(Store.Handle, Cert)) != nullptr) {
-        const unsigned char* Der = Cert->pbCertEncoded;
-        if (void* X509 = Api.d2i_X509(nullptr, &Der, static_cast<long>(Cert->cbCertEncoded))) {
-            Api.X509_STORE_add_cert(X509Store, X509); // a duplicate is not an error here
-            Api.X509_free(X509);
-        }
-    }
 }

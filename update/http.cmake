@@ -1,9 +1,11 @@
 # The HTTP client with run-time-loaded OpenSSL (quorvel_http), and the update
 # checker on top of it (quorvel_update).
 if(WIN32)
-  set(quorvel_http_platform HttpClientSocket_win32.cpp OpenSslLoader_win32.cpp)
+  set(quorvel_http_platform HttpClientSocket_win32.cpp OpenSslLoader_win32.cpp
+                            ServerTrust_win32.cpp)
 else()
-  set(quorvel_http_platform HttpClientSocket_posix.cpp OpenSslLoader_posix.cpp)
+  set(quorvel_http_platform HttpClientSocket_posix.cpp OpenSslLoader_posix.cpp
+                            ServerTrust_posix.cpp)
 endif()
 find_package(Threads REQUIRED)
 add_library(quorvel_http STATIC HttpClient.cpp HttpClientSocket.cpp HttpResponse.cpp OpenSslLoader.cpp U_HTTP_Custo.cpp
