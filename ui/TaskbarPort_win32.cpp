@@ -7,13 +7,6 @@
 
 namespace {
 
-// {56FDF344-FD6D-11D0-958A-006097C9A090}
-constexpr CLSID TaskbarListClass = {
-    0x56FDF344, 0xFD6D, 0x11D0, {0x95, 0x8A, 0x00, 0x60, 0x97, 0xC9, 0xA0, 0x90}};
-// {EA1AFB91-9E28-4B86-90E9-9E9F8A5EEFAF}
-constexpr IID TaskbarList3Interface = {
-    0xEA1AFB91, 0x9E28, 0x4B86, {0x90, 0xE9, 0x9E, 0x9F, 0x8A, 0x5E, 0xEF, 0xAF}};
-
 // One window's ITaskbarList3, released with the port.
 class TWin32TaskbarPort : public ITaskbarPort {
 public:
@@ -48,8 +41,8 @@ std::unique_ptr<ITaskbarPort> CreateWin32TaskbarPort(void* WindowHandle) {
         return nullptr;
     void* Interface = nullptr;
     // Only whether an interface came back counts (Vista gives none).
-    CoCreateInstance(TaskbarListClass, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
-                     TaskbarList3Interface, &Interface);
+    CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
+                     IID_ITaskbarList3, &Interface);
     if (!Interface)
         return nullptr;
     return std::make_unique<TWin32TaskbarPort>(static_cast<HWND>(WindowHandle),
