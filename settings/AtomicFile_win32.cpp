@@ -23,15 +23,23 @@ struct TTempFile {
     std::string Path;
     bool Kept = false;
     ~TTempFile() {
-        if (!Kept)
-            DeleteFileA(Path.c_str());
+        if (Kept)
+            return;
+        // DeleteFileA refuses a read-only file, and a copy of a read-only
+        // file is one.
+        SetFileAttributesA(Path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(Path.c_str());
     }
 };
+
+bool IsReadOnly(const std::string& Path) {
+    const DWORD Attributes = GetFileAttributesA(Path.c_str());
+    return Attributes != INVALID_FILE_ATTRIBUTES && (Attributes & FILE_ATTRIBUTE_READONLY);
+}
 } // namespace
 
 void ReplaceFileAtomically(const std::string& Path, std::string_view Content, bool) {
-    const DWORD OldAttributes = GetFileAttributesA(Path.c_str());
-    if (OldAttributes != INVALID_FILE_ATTRIBUTES && (OldAttributes & FILE_ATTRIBUTE_READONLY))
+    if (IsReadOnly(Path))
         RaiseFileError(ERROR_ACCESS_DENIED, "Cannot write", Path);
     TTempFile Temp{Path + ".new" + std::to_string(GetCurrentProcessId())};
     {
@@ -62,8 +70,11 @@ void ReplaceFileAtomically(const std::string& Path, std::string_view Content, bo
 
 void ChangeFileThroughCopy(const std::string& Path,
                            const std::function<bool(const std::string& CopyPath)>& Change) {
+    // A read-only file would not be replaced at the end anyway: refused before
+    // any copy is made.
+    if (IsReadOnly(Path))
+        RaiseFileError(ERROR_ACCESS_DENIED, "Cannot write", Path);
     TTempFile Copy{Path + ".new" + std::to_string(GetCurrentProcessId())};
-    // The copy keeps the attributes, so a read-only file stays refused.
     if (GetFileAttributesA(Path.c_str()) != INVALID_FILE_ATTRIBUTES) {
         if (!CopyFileA(Path.c_str(), Copy.Path.c_str(), FALSE))
             RaiseFileError(GetLastError(), "Cannot copy", Path);

@@ -62,6 +62,20 @@ TEST_F(ExportThroughCopy, ARefusedExportLeavesTheOldFileAndNoCopy) {
     EXPECT_EQ(Entries(Folder), std::vector<std::string>{"settings.ini"});
 }
 
+// The read-only attribute: refused at every portable close, and no copy is
+// left beside the file (Windows will not delete a read-only copy of it).
+TEST_F(ExportThroughCopy, AReadOnlyFileIsRefusedAtEveryCloseAndLeavesNoCopy) {
+    WriteSetting("SignTool", "new");
+    const auto Write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(Ini, Write, fs::perm_options::remove);
+    for (int Close = 1; Close <= 2; ++Close) {
+        EXPECT_FALSE(ExportSettingsIni("Quorvel", Ini.string())) << "close " << Close;
+        EXPECT_EQ(Entries(Folder), std::vector<std::string>{"settings.ini"}) << "close " << Close;
+    }
+    fs::permissions(Ini, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(Contents(Ini), Old);
+}
+
 // An empty product key writes nothing, so nothing is made or replaced.
 TEST_F(ExportThroughCopy, NothingToWriteTouchesNothing) {
     ReadSetting("DebugLog"); // creates the empty key
