@@ -2,6 +2,7 @@
 
 #include "Registry.h"
 #include "U_OstrinUtils.h"
+#include "WinSandbox.h"
 
 #include <random>
 #include <windows.h>
@@ -17,6 +18,9 @@ const char* const UninstallKeys[] = {
 } // namespace
 
 TStoreSandbox::TStoreSandbox() {
+    // Clean() empties the maker's whole key and folder and the program's
+    // uninstaller entries.
+    Sandbox::RequireOwnWinePrefix();
     std::random_device Random;
     Scratch = fs::temp_directory_path() / ("quorvel-store-" + std::to_string(Random()));
     fs::create_directories(Scratch);

@@ -1,5 +1,7 @@
 // What the end-to-end tests read and tidy in the Wine prefix: registry values
-// in the native view, special folders and files.
+// in the native view, special folders and files. Everything that deletes
+// first makes sure it runs in the build's own Wine prefix: on a real Windows,
+// or in a user's prefix, it would destroy an installed copy's data.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +12,7 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 namespace Sandbox {
@@ -19,6 +22,35 @@ inline constexpr const char* MakerKey = "SOFTWARE\\Tandrel";
 inline constexpr const char* ProductKey = "SOFTWARE\\Tandrel\\Quorvel";
 inline constexpr const char* UninstallKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// The file the prefix fixture (cmake/wine-init.sh.in) writes into the prefix
+// it makes, holding that prefix's path.
+inline constexpr const char* PrefixMarker = "C:\\quorvel-test-prefix.txt";
+
+// True only under Wine, in a prefix whose marker names the prefix this
+// process runs in.
+inline bool InOwnWinePrefix() {
+    const HMODULE Ntdll = GetModuleHandleA("ntdll.dll");
+    if (!Ntdll || !GetProcAddress(Ntdll, "wine_get_version"))
+        return false;
+    char Prefix[4096] = {};
+    const DWORD Length = GetEnvironmentVariableA("WINEPREFIX", Prefix, sizeof Prefix);
+    if (Length == 0 || Length >= sizeof Prefix)
+        return false;
+    std::ifstream Marker(PrefixMarker, std::ios::binary);
+    std::string Line;
+    return std::getline(Marker, Line) && Line == Prefix;
+}
+
+// Throws (so the test stops before it changes anything) outside the build's
+// own Wine prefix.
+inline void RequireOwnWinePrefix() {
+    if (!InOwnWinePrefix())
+        throw std::runtime_error(
+            "Refusing to run: this test deletes the program's registry keys and data folders, "
+            "and runs only in the Wine prefix the build makes for its tests (its marker " +
+            std::string(PrefixMarker) + " names it).");
+}
 
 inline std::optional<std::string> RegText(HKEY Root, const std::string& Key,
                                           const std::string& Name) {
@@ -55,6 +87,7 @@ inline void WriteRegText(HKEY Root, const std::string& Key, const std::string& N
 }
 
 inline void DeleteRegValue(HKEY Root, const std::string& Key, const std::string& Name) {
+    RequireOwnWinePrefix();
     HKEY Handle = nullptr;
     if (RegOpenKeyExA(Root, Key.c_str(), 0, KEY_WRITE | Native, &Handle) != ERROR_SUCCESS)
         return;
@@ -63,6 +96,7 @@ inline void DeleteRegValue(HKEY Root, const std::string& Key, const std::string&
 }
 
 inline void DeleteKeyTree(HKEY Root, const std::string& Key) {
+    RequireOwnWinePrefix();
     HKEY Handle = nullptr;
     if (RegOpenKeyExA(Root, Key.c_str(), 0, KEY_ALL_ACCESS | Native, &Handle) != ERROR_SUCCESS)
         return;
@@ -96,6 +130,7 @@ inline void WriteAll(const std::filesystem::path& Path, const std::string& Text)
 
 // Leaves no trace of a run of the program for the user of the prefix.
 inline void ForgetProgram() {
+    RequireOwnWinePrefix();
     DeleteKeyTree(HKEY_CURRENT_USER, ProductKey);
     DeleteRegValue(HKEY_CURRENT_USER, MakerKey, "Quorvel");
     std::error_code Ignored;
