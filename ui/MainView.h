@@ -101,9 +101,10 @@ public:
     // the text, one OK button, no icon; modal.
     virtual void ShowMessage(const std::string& Text) = 0;
 
-    // ShellOpen with the main window as owner (web pages).
+    // ShellOpen with the main window as owner (the menu's web pages).
     virtual void OpenAddress(const std::string& Address) = 0;
-    // ShellOpenEx (the SignTool documentation link).
+    // ShellOpenEx, no owner and no shell error box (the SignTool
+    // documentation link, the maker's site after "Yes" to a newer version).
     virtual void OpenAddressEx(const std::string& Address) = 0;
 
     // Refreshes and shows the About window modally (TAboutDlg::ShowAbout).
