@@ -71,8 +71,16 @@ void BuildAndCheck(TFuzzInput& In) {
             THiveValue Value;
             Value.Name = In.Text();
             std::erase(Value.Name, '\n');
-            Value.Type = RegDword;
-            Value.Dword = In.Word();
+            if (In.Flag()) {
+                Value.Type = RegDword;
+                Value.Dword = In.Word();
+            } else {
+                // A type the store keeps as bytes (binary, multi-string...).
+                Value.Type = In.Word();
+                if (Value.Type == RegSz || Value.Type == RegExpandSz || Value.Type == RegDword)
+                    Value.Type = RegBinary;
+                Value.Text = In.Text();
+            }
             Key.SetValue(std::move(Value));
             break;
         }
