@@ -40,7 +40,7 @@ enum class TMainDigestList {
 };
 
 // The message box port (IMsgBoxPort, U_MsgDlg.h) is the window's own
-// MessageBoxA: the main window owns every box the controller shows.
+// ShowMessageBox: the main window owns every box the controller shows.
 class IMainView : public IMsgBoxPort {
 public:
     ~IMainView() override = default;

@@ -61,7 +61,7 @@ bool TMainDlg::Guard(const std::function<void()>& Handler) noexcept {
 
 void TMainDlg::HandleException(const std::exception& Error) noexcept {
     try {
-        View.MessageBoxA(Error.what(), AppInfo::Title, MB_OK_Flag | MB_ICONERROR_Flag);
+        View.ShowMessageBox(Error.what(), AppInfo::Title, MB_OK_Flag | MB_ICONERROR_Flag);
     } catch (...) {
         // Nowhere left to report to; the handler has already ended.
     }

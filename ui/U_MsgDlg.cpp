@@ -56,8 +56,8 @@ const std::string& MsgKindCaption(int Kind) {
 }
 
 int ShowMsgBox(IMsgBoxPort& Owner, const std::string& Text, int Buttons, int Kind) {
-    return Owner.MessageBoxA(Text, MsgKindCaption(Kind),
-                             MsgButtonsFlag(Buttons) | MsgKindFlag(Kind));
+    return Owner.ShowMessageBox(Text, MsgKindCaption(Kind),
+                                MsgButtonsFlag(Buttons) | MsgKindFlag(Kind));
 }
 
 int AskYesNo(IMsgBoxPort& Owner, const std::string& Text) {

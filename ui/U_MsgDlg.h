@@ -5,13 +5,13 @@
 #include <cstdint>
 #include <string>
 
-// The platform's MessageBoxA, owned by the window that provides it; returns
-// the platform's answer code unchanged.
+// A message box (the platform's MessageBoxA), owned by the window that
+// provides it; returns the platform's answer code unchanged.
 class IMsgBoxPort {
 public:
     virtual ~IMsgBoxPort() = default;
-    virtual int MessageBoxA(const std::string& Text, const std::string& Caption,
-                            std::uint32_t Style) = 0;
+    virtual int ShowMessageBox(const std::string& Text, const std::string& Caption,
+                               std::uint32_t Style) = 0;
 };
 
 enum TMsgButtons { mbsOk = 0, mbsYesNo = 1, mbsYesNoCancel = 2, mbsOkCancel = 3 };

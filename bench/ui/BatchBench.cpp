@@ -42,7 +42,7 @@ public:
     std::string Tool, Certificate;
     TNoDispatcher UiThread;
 
-    int MessageBoxA(const std::string&, const std::string&, std::uint32_t) override { return 1; }
+    int ShowMessageBox(const std::string&, const std::string&, std::uint32_t) override { return 1; }
     void SetCaption(const std::string&) override {}
     std::string FieldText(TMainField Field) const override {
         if (Field == TMainField::signtool_txt)

@@ -100,8 +100,8 @@ public:
         return Result;
     }
 
-    int MessageBoxA(const std::string& Text, const std::string& BoxCaption,
-                    std::uint32_t Style) override {
+    int ShowMessageBox(const std::string& Text, const std::string& BoxCaption,
+                       std::uint32_t Style) override {
         Boxes.push_back({Text, BoxCaption, Style});
         Events.push_back("MessageBox " + Text);
         if (BoxAnswers.empty())

@@ -148,8 +148,8 @@ bool TQtMainView::eventFilter(QObject* Watched, QEvent* Event) {
     return TQtMainForm::eventFilter(Watched, Event);
 }
 
-int TQtMainView::MessageBoxA(const std::string& Text, const std::string& Caption,
-                             std::uint32_t Style) {
+int TQtMainView::ShowMessageBox(const std::string& Text, const std::string& Caption,
+                                std::uint32_t Style) {
     return Desktop.Ask(this, MessageForStyle(Text, Caption, Style));
 }
 
@@ -316,7 +316,7 @@ std::optional<std::string> TQtMainView::ExecuteOpenDialog(const std::string& Fil
 }
 
 void TQtMainView::ShowMessage(const std::string& Text) {
-    MessageBoxA(Text, AppInfo::Title, MB_OK_Flag);
+    ShowMessageBox(Text, AppInfo::Title, MB_OK_Flag);
 }
 
 void TQtMainView::OpenAddress(const std::string& Address) {

@@ -24,8 +24,8 @@ public:
     std::function<void()> OnShowAbout;
 
     // IMsgBoxPort
-    int MessageBoxA(const std::string& Text, const std::string& Caption,
-                    std::uint32_t Style) override;
+    int ShowMessageBox(const std::string& Text, const std::string& Caption,
+                       std::uint32_t Style) override;
 
     // IMainView
     void SetCaption(const std::string& Caption) override;

@@ -173,9 +173,9 @@ LRESULT CALLBACK TAboutWindow::WindowProc(HWND Window, UINT Message, WPARAM WPar
     try {
         return Self->HandleMessage(Message, WParam, LParam);
     } catch (const std::exception& Error) {
-        Self->Desktop.MessageBox(Window, Error.what(), AppInfo::Title, MB_OK | MB_ICONERROR);
+        Self->Desktop.ShowMessageBox(Window, Error.what(), AppInfo::Title, MB_OK | MB_ICONERROR);
     } catch (...) {
-        Self->Desktop.MessageBox(Window, "Unknown error", AppInfo::Title, MB_OK | MB_ICONERROR);
+        Self->Desktop.ShowMessageBox(Window, "Unknown error", AppInfo::Title, MB_OK | MB_ICONERROR);
     }
     return 0;
 }

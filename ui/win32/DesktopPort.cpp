@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <vector>
 
-int TSystemDesktop::MessageBox(HWND Owner, const std::string& Text, const std::string& Caption,
-                               UINT Style) {
-    return MessageBoxA(Owner, Text.c_str(), Caption.c_str(), Style);
+int TSystemDesktop::ShowMessageBox(HWND Owner, const std::string& Text, const std::string& Caption,
+                                   UINT Style) {
+    return ::MessageBoxA(Owner, Text.c_str(), Caption.c_str(), Style);
 }
 
 bool TSystemDesktop::OpenFile(HWND Owner, const std::string& Filter, std::string& FileName) {

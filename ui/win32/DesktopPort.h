@@ -11,8 +11,8 @@ class IDesktopPort {
 public:
     virtual ~IDesktopPort() = default;
     // MessageBoxA with these arguments; returns its answer code.
-    virtual int MessageBox(HWND Owner, const std::string& Text, const std::string& Caption,
-                           UINT Style) = 0;
+    virtual int ShowMessageBox(HWND Owner, const std::string& Text, const std::string& Caption,
+                               UINT Style) = 0;
     // A single-selection file-open dialog. Filter is in the double-NUL form;
     // FileName comes in as the name to start from and goes out as the choice.
     // False when the user cancels.
@@ -25,8 +25,8 @@ public:
 // The real desktop.
 class TSystemDesktop : public IDesktopPort {
 public:
-    int MessageBox(HWND Owner, const std::string& Text, const std::string& Caption,
-                   UINT Style) override;
+    int ShowMessageBox(HWND Owner, const std::string& Text, const std::string& Caption,
+                       UINT Style) override;
     bool OpenFile(HWND Owner, const std::string& Filter, std::string& FileName) override;
     void OpenAddress(HWND Owner, const std::string& Address) override;
     void OpenAddressEx(const std::string& Address) override;

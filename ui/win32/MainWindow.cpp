@@ -211,9 +211,9 @@ void TMainWindow::ReportError(std::exception_ptr Error) {
         if (Controller)
             Controller->HandleException(E);
         else
-            Desktop.MessageBox(Window.get(), E.what(), AppInfo::Title, MB_OK | MB_ICONERROR);
+            Desktop.ShowMessageBox(Window.get(), E.what(), AppInfo::Title, MB_OK | MB_ICONERROR);
     } catch (...) {
-        Desktop.MessageBox(Window.get(), "Unknown error", AppInfo::Title, MB_OK | MB_ICONERROR);
+        Desktop.ShowMessageBox(Window.get(), "Unknown error", AppInfo::Title, MB_OK | MB_ICONERROR);
     }
 }
 
@@ -408,9 +408,9 @@ void TMainWindow::DrawFlatButton(const DRAWITEMSTRUCT& Item) {
 
 // --- IMsgBoxPort and IMainView --------------------------------------------------
 
-int TMainWindow::MessageBoxA(const std::string& Text, const std::string& Caption,
-                             std::uint32_t Style) {
-    return Desktop.MessageBox(Window.get(), Text, Caption, Style);
+int TMainWindow::ShowMessageBox(const std::string& Text, const std::string& Caption,
+                                std::uint32_t Style) {
+    return Desktop.ShowMessageBox(Window.get(), Text, Caption, Style);
 }
 
 void TMainWindow::SetCaption(const std::string& Caption) {
@@ -588,7 +588,7 @@ std::optional<std::string> TMainWindow::ExecuteOpenDialog(const std::string& Fil
 }
 
 void TMainWindow::ShowMessage(const std::string& Text) {
-    Desktop.MessageBox(Window.get(), Text, AppInfo::Title, MB_OK);
+    Desktop.ShowMessageBox(Window.get(), Text, AppInfo::Title, MB_OK);
 }
 
 void TMainWindow::OpenAddress(const std::string& Address) {

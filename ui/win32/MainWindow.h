@@ -36,8 +36,8 @@ public:
     bool TranslateKeys(MSG& Message);
 
     // IMsgBoxPort
-    int MessageBoxA(const std::string& Text, const std::string& Caption,
-                    std::uint32_t Style) override;
+    int ShowMessageBox(const std::string& Text, const std::string& Caption,
+                       std::uint32_t Style) override;
 
     // IMainView
     void SetCaption(const std::string& Caption) override;

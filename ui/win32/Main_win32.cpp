@@ -41,7 +41,7 @@ int WINAPI WinMain(HINSTANCE Instance, HINSTANCE, LPSTR, int ShowCommand) {
         return Application.Run();
     } catch (const std::exception& Error) {
         // Only what fails before the message loop runs, or the loop itself.
-        Desktop.MessageBox(nullptr, Error.what(), AppInfo::Title, MB_OK | MB_ICONERROR);
+        Desktop.ShowMessageBox(nullptr, Error.what(), AppInfo::Title, MB_OK | MB_ICONERROR);
         return 1;
     }
 }

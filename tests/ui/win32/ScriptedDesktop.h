@@ -27,7 +27,8 @@ public:
     std::deque<std::optional<std::string>> FileAnswers; // cancel when empty
     std::vector<std::string> Opened;
 
-    int MessageBox(HWND, const std::string& Text, const std::string& Caption, UINT Style) override {
+    int ShowMessageBox(HWND, const std::string& Text, const std::string& Caption,
+                       UINT Style) override {
         Boxes.push_back({Text, Caption, Style});
         if (BoxAnswers.empty())
             return IDOK;
