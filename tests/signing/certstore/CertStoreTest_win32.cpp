@@ -37,24 +37,53 @@ TStoreHandle OpenMy() {
         CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, "MY"));
 }
 
-// Imports the PFX file's certificate with its key into MY; the context
-// returned is the store's copy.
-TContext ImportIntoMy(const std::string& Pfx, const wchar_t* Password) {
+// Each change is made through a store handle of its own, closed at once: a
+// system store may write its changes only when its last handle and context
+// are gone (Wine's does).
+
+// Imports the PFX file's certificate with its key into MY.
+bool ImportIntoMy(const std::string& Pfx, const wchar_t* Password) {
     CRYPT_DATA_BLOB Blob{static_cast<DWORD>(Pfx.size()),
                          reinterpret_cast<BYTE*>(const_cast<char*>(Pfx.data()))};
     TStoreHandle Imported(PFXImportCertStore(&Blob, Password, CRYPT_USER_KEYSET));
     if (!Imported)
-        return nullptr;
-    PCCERT_CONTEXT Certificate = CertEnumCertificatesInStore(Imported.get(), nullptr);
-    if (!Certificate)
-        return nullptr;
-    TContext Owned(Certificate);
+        return false;
+    TContext Certificate(CertEnumCertificatesInStore(Imported.get(), nullptr));
     const TStoreHandle My = OpenMy();
-    PCCERT_CONTEXT Added = nullptr;
-    if (!My || !CertAddCertificateContextToStore(My.get(), Owned.get(),
-                                                 CERT_STORE_ADD_REPLACE_EXISTING, &Added))
-        return nullptr;
-    return TContext(Added);
+    return Certificate && My &&
+           CertAddCertificateContextToStore(My.get(), Certificate.get(),
+                                            CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+}
+
+bool AddEncodedToMy(const std::string& Der) {
+    const TStoreHandle My = OpenMy();
+    return My && CertAddEncodedCertificateToStore(
+                     My.get(), X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(Der.data()),
+                     static_cast<DWORD>(Der.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+}
+
+// Deletes every copy of the certificate with this thumbprint from MY;
+// gives how many went.
+int DeleteFromMy(const std::string& Thumbprint) {
+    const TStoreHandle My = OpenMy();
+    if (!My)
+        return 0;
+    BYTE Hash[20];
+    for (std::size_t I = 0; I < sizeof Hash; ++I)
+        Hash[I] = static_cast<BYTE>(std::stoi(Thumbprint.substr(2 * I, 2), nullptr, 16));
+    CRYPT_HASH_BLOB Blob{sizeof Hash, Hash};
+    int Deleted = 0;
+    // Deleting frees the context it is given.
+    while (PCCERT_CONTEXT Found = CertFindCertificateInStore(My.get(), X509_ASN_ENCODING, 0,
+                                                             CERT_FIND_SHA1_HASH, &Blob, nullptr)) {
+        if (!CertDeleteCertificateFromStore(Found))
+            break;
+        ++Deleted;
+    }
+    // Wine writes a deletion to the registry only when told so or when the
+    // store is gone.
+    CertControlStore(My.get(), 0, CERT_STORE_CTRL_COMMIT, nullptr);
+    return Deleted;
 }
 
 const TStoreCertificate* FindIn(const std::vector<TStoreCertificate>& List,
@@ -71,8 +100,8 @@ TEST(CertStoreMy, ListsAndFindsACertificateImportedWithItsKeyUntilItIsDeleted) {
     ASSERT_EQ(Thumb.size(), 40u);
     ASSERT_FALSE(Pfx.empty());
 
-    TContext Added = ImportIntoMy(Pfx, L"Wine-Pass1");
-    ASSERT_TRUE(Added) << "import failed: " << GetLastError();
+    DeleteFromMy(Thumb);
+    ASSERT_TRUE(ImportIntoMy(Pfx, L"Wine-Pass1")) << "import failed: " << GetLastError();
 
     const std::vector<TStoreCertificate> List = ListStoreCertificates();
     const TStoreCertificate* Signer = FindIn(List, Thumb);
@@ -93,8 +122,7 @@ TEST(CertStoreMy, ListsAndFindsACertificateImportedWithItsKeyUntilItIsDeleted) {
         C = static_cast<char>(std::tolower(static_cast<unsigned char>(C)));
     EXPECT_TRUE(IsStoreCertificatePresent(Lower));
 
-    // Deleting frees the context it is given.
-    ASSERT_TRUE(CertDeleteCertificateFromStore(Added.release()));
+    EXPECT_EQ(DeleteFromMy(Thumb), 1);
     EXPECT_EQ(FindIn(ListStoreCertificates(), Thumb), nullptr);
     EXPECT_FALSE(IsStoreCertificatePresent(Thumb));
 }
@@ -102,16 +130,11 @@ TEST(CertStoreMy, ListsAndFindsACertificateImportedWithItsKeyUntilItIsDeleted) {
 TEST(CertStoreMy, LeavesOutACertificateWithoutItsKey) {
     const std::string Der = ReadBuildFile("signer.der");
     const std::string Thumb = ReadBuildFile("signer.sha1");
-    const TStoreHandle My = OpenMy();
-    ASSERT_TRUE(My);
-    PCCERT_CONTEXT Added = nullptr;
-    ASSERT_TRUE(CertAddEncodedCertificateToStore(
-        My.get(), X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(Der.data()),
-        static_cast<DWORD>(Der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &Added));
-    TContext Owned(Added);
+    DeleteFromMy(Thumb);
+    ASSERT_TRUE(AddEncodedToMy(Der));
     EXPECT_EQ(FindIn(ListStoreCertificates(), Thumb), nullptr);
     EXPECT_FALSE(IsStoreCertificatePresent(Thumb));
-    CertDeleteCertificateFromStore(Owned.release());
+    DeleteFromMy(Thumb);
 }
 
 } // namespace
