@@ -1,4 +1,3 @@
-#include "CertStore.h"
 #include "ChildProcess.h"
 #include "InPlaceSigner.h"
 #include "QuorvelErrors.h"
@@ -92,6 +91,15 @@ int Finish(const std::string& Signed, const struct stat& Original, std::string& 
     return 0;
 }
 
+// quorvel-token-lookup, installed beside this program.
+std::string TokenLookupPath() {
+    char Self[PATH_MAX];
+    const ssize_t Size = ::readlink("/proc/self/exe", Self, sizeof Self - 1);
+    std::string Folder = Size > 0 ? std::string(Self, static_cast<std::size_t>(Size)) : "";
+    Folder.erase(Folder.rfind('/') == std::string::npos ? 0 : Folder.rfind('/'));
+    return Folder + "/quorvel-token-lookup";
+}
+
 // The key on its token, or why it cannot be used. Checked in the order a
 // user can mend them: the PIN, then the token.
 TSignOutcome FindTokenKey(const TSignRequest& Request, TTokenKey& Key) {
@@ -103,12 +111,22 @@ TSignOutcome FindTokenKey(const TSignRequest& Request, TTokenKey& Key) {
     Key.Module = FindP11KitProxy(QUORVEL_P11KIT_PROXY);
     if (Key.Module.empty())
         return Failed(TSignFailure::ProxyMissing);
-    TStoreCertificate Found;
-    if (!FindStoreCertificate(Request.Thumbprint, Found) || Found.CertificateUri.empty() ||
-        Found.KeyUri.empty())
+    // The helper beside this program reads the tokens; it ends with 1 when
+    // none holds the certificate with a key.
+    const TChildResult Lookup = RunChild({TokenLookupPath(), Request.Thumbprint}, {});
+    if (!Lookup.Started)
+        return Failed(TSignFailure::Unexpected, {},
+                      {"The token lookup could not be started: " +
+                       SysErrorMessage(static_cast<std::uint32_t>(Lookup.StartError))});
+    const std::size_t Break = Lookup.Output.find('\n');
+    if (Lookup.ExitStatus != 0 || Break == std::string::npos)
         return Failed(TSignFailure::TokenMissing, Request.Thumbprint);
-    Key.CertificateUri = Found.CertificateUri;
-    Key.KeyUri = Found.KeyUri;
+    Key.CertificateUri = Lookup.Output.substr(0, Break);
+    Key.KeyUri = Lookup.Output.substr(Break + 1);
+    while (!Key.KeyUri.empty() && Key.KeyUri.back() == '\n')
+        Key.KeyUri.pop_back();
+    if (Key.CertificateUri.empty() || Key.KeyUri.empty())
+        return Failed(TSignFailure::TokenMissing, Request.Thumbprint);
     return {};
 }
 
