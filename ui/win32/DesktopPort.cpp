@@ -16,7 +16,13 @@ bool TSystemDesktop::OpenFile(HWND Owner, const std::string& Filter, std::string
     // Room for a long path; a longer choice fails the dialog, which counts as
     // a cancel.
     std::vector<char> Buffer(32768, '\0');
-    FileName.copy(Buffer.data(), std::min(FileName.size(), Buffer.size() - 1));
+    // A start name that is a folder only (ended by a separator) opens the
+    // dialog there with the name field empty.
+    std::string Folder;
+    if (!FileName.empty() && (FileName.back() == '\\' || FileName.back() == '/'))
+        Folder = FileName;
+    else
+        FileName.copy(Buffer.data(), std::min(FileName.size(), Buffer.size() - 1));
     OPENFILENAMEA Dialog{};
     Dialog.lStructSize = sizeof(Dialog);
     Dialog.hwndOwner = Owner;
@@ -24,6 +30,7 @@ bool TSystemDesktop::OpenFile(HWND Owner, const std::string& Filter, std::string
     Dialog.nFilterIndex = 1;
     Dialog.lpstrFile = Buffer.data();
     Dialog.nMaxFile = static_cast<DWORD>(Buffer.size());
+    Dialog.lpstrInitialDir = Folder.empty() ? nullptr : Folder.c_str();
     Dialog.Flags = OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!GetOpenFileNameA(&Dialog))
         return false;

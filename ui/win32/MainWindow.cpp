@@ -3,6 +3,7 @@
 #include "Addresses.h"
 #include "AppInfo.h"
 #include "MainLayout.h"
+#include "OpenDialogStart.h"
 #include "QuorvelErrors.h"
 #include "ResourceIds.h"
 #include "U_MainDlg.h"
@@ -54,6 +55,37 @@ std::string WindowText(HWND Control) {
     const int Copied = GetWindowTextA(Control, Text.data(), Length + 1);
     Text.resize(static_cast<std::size_t>(Copied > 0 ? Copied : 0));
     return Text;
+}
+
+// The edit control ends its text at a NUL, so a tool's output would be cut
+// there. "\\0" is the same two characters in every ANSI code page, where a
+// middle dot or the like is another character (or a lead byte) in some.
+std::string ShowNuls(const std::string& Text) {
+    std::string Shown;
+    Shown.reserve(Text.size());
+    for (const char C : Text) {
+        if (C == '\0')
+            Shown += "\\0";
+        else
+            Shown += C;
+    }
+    return Shown;
+}
+
+// The label takes its text's size in its own font, at its designed place: a
+// designed width cuts the text short where the installed font is wider.
+void FitLabelToText(HWND Label) {
+    const std::string Text = WindowText(Label);
+    SIZE Extent{};
+    {
+        Win32::TWindowDc Dc(Label);
+        Win32::TSelection Font(Dc.get(),
+                               reinterpret_cast<HGDIOBJ>(SendMessageA(Label, WM_GETFONT, 0, 0)));
+        if (!GetTextExtentPoint32A(Dc.get(), Text.c_str(), static_cast<int>(Text.size()), &Extent))
+            return;
+    }
+    SetWindowPos(Label, nullptr, 0, 0, Extent.cx, Extent.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HICON LoadIconResource(HINSTANCE Instance, int Id, int Size) {
@@ -145,6 +177,7 @@ void TMainWindow::CreateControls() {
     CreateDesignedControls(Window.get(), MainLayout::Controls(), Font.get());
     SendMessageA(Control(IDC_DOWNLOADSDK_LBL), WM_SETFONT, reinterpret_cast<WPARAM>(LinkFont.get()),
                  FALSE);
+    FitLabelToText(Control(IDC_DOWNLOADSDK_LBL));
     // Common controls 6 draw a bullet unless told otherwise.
     SendMessageA(Control(IDC_PASSWORD_TXT), EM_SETPASSWORDCHAR, '*', 0);
     // A long batch writes far more than the edit control's default limit.
@@ -548,7 +581,7 @@ void TMainWindow::AddLogText(const std::string& Text) {
         if (Current.size() < 2 || Current.compare(Current.size() - 2, 2, "\r\n") != 0)
             Addition = "\r\n";
     }
-    Addition += Text;
+    Addition += ShowNuls(Text);
     Addition += "\r\n";
     TSettingScope Quiet(Setting);
     SendMessageA(Memo, EM_SETSEL, static_cast<WPARAM>(Length), static_cast<LPARAM>(Length));
@@ -580,7 +613,7 @@ void TMainWindow::SetCheckForUpdateEnabled(bool Enabled) {
 }
 
 std::optional<std::string> TMainWindow::ExecuteOpenDialog(const std::string& Filter) {
-    std::string FileName = LastOpenFileName;
+    std::string FileName = OpenDialogStartName(LastOpenFileName, Filter);
     if (!Desktop.OpenFile(Window.get(), ToDialogFilter(Filter), FileName))
         return std::nullopt;
     LastOpenFileName = FileName;

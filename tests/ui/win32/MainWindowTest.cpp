@@ -93,12 +93,13 @@ TEST_F(MainWindowTest, PlacesEveryControlAsDesigned) {
     struct TPlace {
         int Id, Left, Top, Width, Height;
     };
+    // -1: checked elsewhere (the link label is sized to its text, see below).
     const TPlace Places[] = {
         {IDC_SIGNTOOL_GRP, 8, 8, 353, 65},
         {IDC_JVIMGBTN1, 13, 29, 40, 42},
         {IDC_SIGNTOOL_TXT, 64, 40, 201, 21},
         {IDC_BROWSESIGN_BTN, 272, 40, 75, 25},
-        {IDC_DOWNLOADSDK_LBL, 272, 24, 48, 13},
+        {IDC_DOWNLOADSDK_LBL, 272, 24, -1, -1},
         {IDC_TIMESTAMP_GRP, 8, 80, 353, 89},
         {IDC_TIME_BTN, 13, 103, 40, 42},
         {IDC_TIMESTAMP_CHK, 64, 96, 265, 17},
@@ -129,7 +130,9 @@ TEST_F(MainWindowTest, PlacesEveryControlAsDesigned) {
         const RECT Got = Drive::PlaceInParent(Ctl(Want.Id));
         EXPECT_EQ(Got.left, Want.Left);
         EXPECT_EQ(Got.top, Want.Top);
-        EXPECT_EQ(Got.right - Got.left, Want.Width);
+        if (Want.Width >= 0) {
+            EXPECT_EQ(Got.right - Got.left, Want.Width);
+        }
         // A drop-down's closed height is the system's, from the font.
         if (Want.Height >= 0) {
             EXPECT_EQ(Got.bottom - Got.top, Want.Height);
@@ -292,12 +295,15 @@ TEST_F(MainWindowTest, UserChangesReachTheStore) {
 
 TEST_F(MainWindowTest, TheSharedDialogAddsRowsAndRemembersTheLastFile) {
     Activate();
-    Desktop.FileAnswers = {std::string("C:\\work\\a.exe"), std::string("C:\\work\\a.exe"),
-                           std::nullopt, std::string("C:\\tools\\signtool.exe")};
+    Desktop.FileAnswers = {
+        std::string("C:\\work\\a.exe"),         std::string("C:\\work\\a.exe"),  std::nullopt,
+        std::string("C:\\tools\\signtool.exe"), std::string("C:\\keys\\me.pfx"), std::nullopt};
     Drive::Click(Ctl(IDC_ADD_BTN));
     Drive::Click(Ctl(IDC_ADD_BTN));
     Drive::Click(Ctl(IDC_ADD_BTN)); // cancelled
     Drive::Click(Ctl(IDC_BROWSESIGN_BTN));
+    Drive::Click(Ctl(IDC_BROWSECERT_BTN));
+    Drive::Click(Ctl(IDC_ADD_BTN)); // cancelled
 
     EXPECT_EQ(Drive::Rows(Ctl(IDC_LST)),
               (std::vector<std::string>{"C:\\work\\a.exe", "C:\\work\\a.exe"}));
@@ -305,17 +311,20 @@ TEST_F(MainWindowTest, TheSharedDialogAddsRowsAndRemembersTheLastFile) {
     EXPECT_EQ(Drive::Text(Ctl(IDC_SIGNTOOL_TXT)), "C:\\tools\\signtool.exe");
     EXPECT_EQ(Services.Settings["SignTool"], "C:\\tools\\signtool.exe");
 
-    ASSERT_EQ(Desktop.Dialogs.size(), 4u);
+    ASSERT_EQ(Desktop.Dialogs.size(), 6u);
     const std::string AddFilter = Nuls("All Supported Files\0*.exe;*.dll;*.ocx;*.cpl;*.scr;\0"
                                        "Exe Files\0*.exe;\0Dll Files\0*.dll;\0"
                                        "ActiveX Files\0*.ocx;\0Control Panel Items\0*.cpl;\0"
                                        "Screen Savers\0*.scr;\0\0");
     EXPECT_EQ(Desktop.Dialogs[0].Filter, AddFilter);
     EXPECT_EQ(Desktop.Dialogs[3].Filter, Nuls("SignTool\0signtool.exe\0\0"));
-    // One dialog: each use opens on the file chosen last, a cancel keeps it.
+    // One dialog: each use opens on the file chosen last, a cancel keeps it,
+    // but a file its filter does not show is never offered: only its folder.
     EXPECT_EQ(Desktop.Dialogs[0].StartName, "");
     EXPECT_EQ(Desktop.Dialogs[1].StartName, "C:\\work\\a.exe");
-    EXPECT_EQ(Desktop.Dialogs[3].StartName, "C:\\work\\a.exe");
+    EXPECT_EQ(Desktop.Dialogs[3].StartName, "C:\\work\\");
+    EXPECT_EQ(Desktop.Dialogs[4].StartName, "C:\\tools\\signtool.exe");
+    EXPECT_EQ(Desktop.Dialogs[5].StartName, "C:\\keys\\");
 }
 
 TEST_F(MainWindowTest, RemoveDeletesTheSelectedRowsAndClearDeletesAll) {
@@ -385,6 +394,38 @@ TEST_F(MainWindowTest, TheLogPaneKeepsALongBatchWhole) {
     EXPECT_EQ(Pane.size(), 2 + 100 * (Line.size() + 2));
     App->MainWindow.AddLogText("");
     EXPECT_EQ(Drive::Text(Ctl(IDC_MEMO1)), Pane + "\r\n");
+}
+
+TEST_F(MainWindowTest, TheLogPaneShowsAToolOutputWithANulWholeAndTheNulVisibly) {
+    const std::string Before = Drive::Text(Ctl(IDC_MEMO1));
+    App->MainWindow.AddLogText(Nuls("Signing a.exe\0tail of the output\r\nlast line\0"));
+    App->MainWindow.AddLogText("next");
+    EXPECT_EQ(Drive::Text(Ctl(IDC_MEMO1)),
+              Before + "Signing a.exe\\0tail of the output\r\nlast line\\0\r\nnext\r\n");
+}
+
+TEST_F(MainWindowTest, TheDownloadLabelFitsItsTextInItsOwnFont) {
+    HWND Label = Ctl(IDC_DOWNLOADSDK_LBL);
+    const RECT Place = Drive::PlaceInParent(Label);
+    EXPECT_EQ(Place.left, 272);
+    EXPECT_EQ(Place.top, 24);
+    // What the label draws needs, in the font it draws with.
+    RECT Needed{0, 0, 0, 0};
+    {
+        const HDC Dc = GetDC(Label);
+        const HGDIOBJ Previous =
+            SelectObject(Dc, reinterpret_cast<HGDIOBJ>(SendMessageA(Label, WM_GETFONT, 0, 0)));
+        DrawTextA(Dc, "Download", -1, &Needed, DT_CALCRECT | DT_SINGLELINE);
+        SelectObject(Dc, Previous);
+        ReleaseDC(Label, Dc);
+    }
+    RECT Client{};
+    GetClientRect(Label, &Client);
+    EXPECT_GT(Needed.right, 0);
+    EXPECT_GE(Client.right, Needed.right) << "the designed width was 48";
+    EXPECT_GE(Client.bottom, Needed.bottom);
+    // And no wider than that: it is a link, a click beside the word opens nothing.
+    EXPECT_LE(Client.right, Needed.right + 2);
 }
 
 TEST_F(MainWindowTest, ShortcutsFollowTheMenuItem) {
