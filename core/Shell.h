@@ -1,6 +1,6 @@
 // Opening a document, a web page or a mail link with the program the desktop
-// associates with it. Results are ignored by every caller: a missing browser
-// or mail program is never reported.
+// associates with it. Web pages and mail links ignore the result: a missing
+// browser or mail program is never reported. Opening the log says so.
 #pragma once
 
 #include <string>
@@ -10,5 +10,7 @@
 void ShellOpen(void* OwnerWindow, const std::string& Address);
 
 // ShellExecuteExA: default verb, no parameters, shown normally, environment
-// variables in the address expanded, no error dialogs from the shell.
-void ShellOpenEx(const std::string& Target);
+// variables in the address expanded, no error dialogs from the shell. False
+// when the shell could not start it (Linux: the opener, xdg-open, could not
+// be started, as when it is not installed).
+bool ShellOpenEx(const std::string& Target);

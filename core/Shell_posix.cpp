@@ -9,21 +9,23 @@ extern char** environ;
 
 namespace {
 // Starts the desktop's opener detached: the intermediate child exits at once
-// and is reaped here, so the opener never becomes our zombie.
-void SpawnDetachedOpener(const std::string& Target) {
+// and is reaped here, so the opener never becomes our zombie. Its exit status
+// tells whether the opener started; what the opener does then is its own.
+bool SpawnDetachedOpener(const std::string& Target) {
     const pid_t Child = fork();
     if (Child < 0)
-        return;
+        return false;
     if (Child == 0) {
         setsid();
         pid_t Opener;
         char* Argv[] = {const_cast<char*>("xdg-open"), const_cast<char*>(Target.c_str()), nullptr};
-        posix_spawnp(&Opener, "xdg-open", nullptr, nullptr, Argv, environ);
-        _exit(0);
+        _exit(posix_spawnp(&Opener, "xdg-open", nullptr, nullptr, Argv, environ) == 0 ? 0 : 1);
     }
     int Status = 0;
-    while (waitpid(Child, &Status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(Child, &Status, 0) < 0)
+        if (errno != EINTR)
+            return false;
+    return WIFEXITED(Status) && WEXITSTATUS(Status) == 0;
 }
 } // namespace
 
@@ -31,6 +33,6 @@ void ShellOpen(void*, const std::string& Address) {
     SpawnDetachedOpener(Address);
 }
 
-void ShellOpenEx(const std::string& Target) {
-    SpawnDetachedOpener(Target);
+bool ShellOpenEx(const std::string& Target) {
+    return SpawnDetachedOpener(Target);
 }

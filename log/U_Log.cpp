@@ -35,7 +35,7 @@ TKLog::TKLog(std::string FileName, bool Debug, int MaxLines, bool LoadExisting, 
     if (!this->Hooks.Now)
         this->Hooks.Now = LocalLogTime;
     if (!this->Hooks.OpenInShell)
-        this->Hooks.OpenInShell = [](const std::string& Target) { ShellOpenEx(Target); };
+        this->Hooks.OpenInShell = [](const std::string& Target) { return ShellOpenEx(Target); };
     if (this->Hooks.TimeSeparator == 0)
         this->Hooks.TimeSeparator = LocaleTimeSeparator();
     std::string Text;
@@ -86,7 +86,7 @@ void TKLog::Flush() {
     }
 }
 
-void TKLog::OpenWithShell() {
+bool TKLog::OpenWithShell() {
     Flush();
-    Hooks.OpenInShell(FileName);
+    return Hooks.OpenInShell(FileName);
 }

@@ -20,7 +20,7 @@ struct TLogTime {
 // that no entry depends on the wall clock and no program is ever launched.
 struct TLogHooks {
     std::function<TLogTime()> Now;                       // default: the local time
-    std::function<void(const std::string&)> OpenInShell; // default: ShellOpenEx
+    std::function<bool(const std::string&)> OpenInShell; // default: ShellOpenEx
     char TimeSeparator = 0;                              // 0: the user's locale setting
 };
 
@@ -35,7 +35,9 @@ public:
     void Write(const std::string& Message, int Level);
     // Rewrites the file from Lines; silent, and never creates the folder.
     void Flush();
-    void OpenWithShell();
+    // Saves the log and opens it with the desktop's program; false when that
+    // program could not be started.
+    bool OpenWithShell();
 
     // Index 0 is the newest entry; a deque, as every entry goes in at the front.
     std::deque<std::string> Lines;

@@ -316,8 +316,9 @@ void TMainDlg::Quit1Click() {
 }
 
 void TMainDlg::OpenLog1Click() {
-    if (Log)
-        Log->OpenWithShell();
+    // Doing nothing would leave the user guessing (no opener installed).
+    if (Log && !Log->OpenWithShell())
+        View.ShowMessage("Cannot open the log file !\n" + Log->FileName);
 }
 
 void TMainDlg::Checkforupdate1Click() {

@@ -36,6 +36,7 @@ std::string ReadAll(const std::string& Path) {
 
 struct FakeShell {
     std::vector<std::string> Opened;
+    bool Opens = true; // whether the opener starts
 };
 
 TLogHooks FixedHooks(FakeShell* Shell = nullptr) {
@@ -44,6 +45,7 @@ TLogHooks FixedHooks(FakeShell* Shell = nullptr) {
     Hooks.OpenInShell = [Shell](const std::string& Target) {
         if (Shell)
             Shell->Opened.push_back(Target);
+        return !Shell || Shell->Opens;
     };
     Hooks.TimeSeparator = ':';
     return Hooks;
@@ -156,9 +158,15 @@ TEST(LogFile, OpenWithShellSavesFirstThenOpensTheFile) {
     FakeShell Shell;
     TKLog Log(Path, false, 10000, false, FixedHooks(&Shell));
     Log.Write("x", LogInfo);
-    Log.OpenWithShell();
+    EXPECT_TRUE(Log.OpenWithShell());
     EXPECT_TRUE(fs::exists(Path));
     EXPECT_EQ(Shell.Opened, std::vector<std::string>{Path});
+
+    // An opener that cannot start is reported; the log is saved all the same.
+    fs::remove(Path);
+    Shell.Opens = false;
+    EXPECT_FALSE(Log.OpenWithShell());
+    EXPECT_TRUE(fs::exists(Path));
 }
 
 TEST(TextLines, SplitsAtEveryLineEndAndStopsAtNul) {

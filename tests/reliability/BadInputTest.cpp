@@ -113,7 +113,7 @@ TEST_F(BadInput, UnwritableLogFileIsSkippedSilentlyAndKeepsItsEntries) {
     Put(Path, "old\r\n");
     TLogHooks Hooks;
     Hooks.Now = [] { return TLogTime{2026, 12, 10, 12, 0, 0}; };
-    Hooks.OpenInShell = [](const std::string&) {};
+    Hooks.OpenInShell = [](const std::string&) { return true; };
     Hooks.TimeSeparator = ':';
     TKLog Log(Path.string(), true, 10000, false, std::move(Hooks));
     const std::string Whole = "Info\t[26-12-10 12:00:00]\tentry\r\n";

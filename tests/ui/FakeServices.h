@@ -132,7 +132,10 @@ public:
         Note("CreateLog " + FileName + (Debug ? " debug" : ""));
         TLogHooks Hooks;
         Hooks.Now = [] { return TLogTime{2026, 12, 10, 12, 0, 0}; };
-        Hooks.OpenInShell = [this](const std::string& Path) { ShellOpenedLogs.push_back(Path); };
+        Hooks.OpenInShell = [this](const std::string& Path) {
+            ShellOpenedLogs.push_back(Path);
+            return true;
+        };
         Hooks.TimeSeparator = ':';
         auto Log = std::make_unique<TKLog>(FileName, Debug, 10000, false, std::move(Hooks));
         CreatedLog = Log.get();

@@ -107,7 +107,7 @@ protected:
     static TLogHooks Hooks() {
         TLogHooks H;
         H.Now = [] { return TLogTime{2024, 3, 5, 14, 7, 9}; };
-        H.OpenInShell = [](const std::string&) {};
+        H.OpenInShell = [](const std::string&) { return true; };
         H.TimeSeparator = ':';
         return H;
     }
