@@ -94,8 +94,14 @@ std::string LinuxOSNameOf(std::string_view KernelName, std::string_view Release,
     return Name.empty() ? "Unknown" : Name;
 }
 
+bool Is64BitMachineName(std::string_view Machine) {
+    // s390x is IBM Z's 64-bit name; every other 64-bit one says "64"
+    // (x86_64, aarch64, ppc64le, riscv64, mips64, sparc64, loongarch64).
+    return Machine.find("64") != std::string_view::npos || Machine == "s390x" || Machine == "alpha";
+}
+
 TEnvironmentProbe SystemEnvironmentProbe() {
-    return {GetOSName, Is64BitWindows, RunsAsAdministrator, IsInstalled};
+    return {GetOSName, Is64BitSystem, RunsAsAdministrator, IsInstalled};
 }
 
 void WriteStartingLines(TKLog& Log, const std::string& ExePath, const std::string& Caption) {

@@ -25,6 +25,13 @@ std::string GetCurrentBuildNumber();
 // effective user id 0 (Linux). EOSError when the system cannot answer.
 bool RunsAsAdministrator();
 
+// The "64Bits" fact: whether the machine runs a 64-bit system. Windows:
+// Is64BitWindows. Linux: a 64-bit kernel, whatever the build (a 64-bit
+// program says so by itself; a 32-bit one asks the kernel's machine name).
+bool Is64BitSystem();
+// Whether a kernel's machine name (uname -m) names a 64-bit machine.
+bool Is64BitMachineName(std::string_view Machine);
+
 // What GetVersionExA reports.
 struct TOSVersion {
     unsigned long PlatformId = 0;
@@ -50,7 +57,7 @@ struct TEnvironmentProbe {
     std::function<bool()> RunsAsAdministrator;
     std::function<bool(const std::string&)> IsInstalled;
 };
-// The real calls: GetOSName, Is64BitWindows, RunsAsAdministrator, IsInstalled.
+// The real calls: GetOSName, Is64BitSystem, RunsAsAdministrator, IsInstalled.
 TEnvironmentProbe SystemEnvironmentProbe();
 
 // Lines 1 to 4 of the start-up block: "Starting", "Debug mode" (Verbose),

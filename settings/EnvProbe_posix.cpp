@@ -24,6 +24,13 @@ std::string GetCurrentBuildNumber() {
     return {};
 }
 
+bool Is64BitSystem() {
+    if (sizeof(void*) == 8)
+        return true; // only a 64-bit kernel runs a 64-bit program
+    utsname Name{};
+    return uname(&Name) == 0 && Is64BitMachineName(Name.machine);
+}
+
 bool RunsAsAdministrator() {
     return geteuid() == 0;
 }

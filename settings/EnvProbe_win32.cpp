@@ -1,6 +1,7 @@
 #include "EnvProbe.h"
 
 #include "QuorvelErrors.h"
+#include "U_QuorvelFct.h"
 #include "versionhelpers.h"
 
 #include <windows.h>
@@ -64,6 +65,10 @@ std::string GetCurrentBuildNumber() {
                          reinterpret_cast<LPBYTE>(Buffer.data()), &Size) != ERROR_SUCCESS)
         return {};
     return std::string(Buffer.data()); // up to the first NUL
+}
+
+bool Is64BitSystem() {
+    return Is64BitWindows();
 }
 
 bool RunsAsAdministrator() {

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #ifndef _WIN32
+#include <sys/utsname.h>
 #include <unistd.h>
 #endif
 
@@ -76,6 +77,13 @@ TEST(EnvProbeTest, LinuxSystemTextNamesKernelAndDistribution) {
               "Linux 6.8.0 (Plain)");
     EXPECT_EQ(LinuxOSNameOf("Linux", "6.8.0", ""), "Linux 6.8.0");
     EXPECT_EQ(LinuxOSNameOf("", "", "PRETTY_NAME=\"\""), "Unknown");
+}
+
+TEST(EnvProbeTest, SixtyFourBitMachineNames) {
+    for (const char* Machine : {"x86_64", "aarch64", "ppc64le", "riscv64", "s390x", "mips64"})
+        EXPECT_TRUE(Is64BitMachineName(Machine)) << Machine;
+    for (const char* Machine : {"i686", "armv7l", "s390", "ppc", ""})
+        EXPECT_FALSE(Is64BitMachineName(Machine)) << Machine;
 }
 
 TEST(EnvProbeTest, BuildNumbersReadAsWholeNumbers) {
@@ -199,6 +207,11 @@ TEST(EnvProbeSystemTest, RealFactsAnswer) {
     EXPECT_EQ(GetCurrentBuildNumber(), "");
     EXPECT_EQ(GetNTVersionName(22631), "Unknown");
     EXPECT_EQ(RunsAsAdministrator(), geteuid() == 0);
+    // The log's "64Bits" answers for the kernel, also in a 64-bit build.
+    utsname Name{};
+    ASSERT_EQ(uname(&Name), 0);
+    EXPECT_EQ(SystemEnvironmentProbe().Is64BitWindows(), Is64BitMachineName(Name.machine))
+        << Name.machine;
 #endif
 }
 
