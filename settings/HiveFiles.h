@@ -2,7 +2,10 @@
 //
 //   HKEY_CURRENT_USER   $XDG_CONFIG_HOME/quorvel/HKEY_CURRENT_USER.reg
 //                       ($XDG_CONFIG_HOME defaults to ~/.config)
-//   HKEY_LOCAL_MACHINE  <folder of the executable>/../lib/quorvel/HKEY_LOCAL_MACHINE.reg
+//   HKEY_LOCAL_MACHINE  <dir>/quorvel/HKEY_LOCAL_MACHINE.reg, <dir> the first folder of
+//                       $XDG_CONFIG_DIRS (default /etc/xdg) that holds one, else the
+//                       first folder: one machine-wide place that every copy of the
+//                       program reads, as every copy on Windows reads HKLM
 //
 // Beside each hive: "<hive>.lock", locked with flock for every
 // read-modify-write so that two running copies never lose each other's

@@ -6,7 +6,6 @@
 #include "UniqueFd.h"
 
 #include <cerrno>
-#include <climits>
 #include <ctime>
 #include <fcntl.h>
 #include <pwd.h>
@@ -35,12 +34,27 @@ std::string XdgFolder(const char* Variable, const char* Fallback) {
     return HomeFolder() + Fallback;
 }
 
-std::string RunningExecutableFolder() {
-    char Buffer[PATH_MAX];
-    const ssize_t N = readlink("/proc/self/exe", Buffer, sizeof Buffer - 1);
-    if (N <= 0)
-        return ".";
-    return FolderOf(std::string(Buffer, static_cast<std::size_t>(N)));
+// The machine hive in the XDG configuration folders, where the install step
+// puts it: the first folder that holds one wins, as XDG lookups go.
+std::string MachineHivePath() {
+    const char* Value = getenv("XDG_CONFIG_DIRS");
+    const std::string Dirs = Value && *Value ? Value : "/etc/xdg";
+    std::string First;
+    for (std::size_t Start = 0; Start <= Dirs.size();) {
+        std::size_t End = Dirs.find(':', Start);
+        if (End == std::string::npos)
+            End = Dirs.size();
+        const std::string Dir = Dirs.substr(Start, End - Start);
+        Start = End + 1;
+        if (Dir.empty() || Dir[0] != '/')
+            continue; // the XDG rules ignore relative entries
+        const std::string Path = Dir + "/quorvel/HKEY_LOCAL_MACHINE.reg";
+        if (access(Path.c_str(), F_OK) == 0)
+            return Path;
+        if (First.empty())
+            First = Path;
+    }
+    return First.empty() ? "/etc/xdg/quorvel/HKEY_LOCAL_MACHINE.reg" : First;
 }
 
 void MakeFolders(const std::string& Folder) {
@@ -128,7 +142,7 @@ std::string HiveRootName(TRegRoot Root) {
 
 std::string HiveFilePath(TRegRoot Root) {
     if (Root == TRegRoot::LocalMachine)
-        return RunningExecutableFolder() + "/../lib/quorvel/HKEY_LOCAL_MACHINE.reg";
+        return MachineHivePath();
     return XdgFolder("XDG_CONFIG_HOME", "/.config") + "/quorvel/HKEY_CURRENT_USER.reg";
 }
 

@@ -1,7 +1,8 @@
 // The machine hive an installation carries on Linux: the "Tandrel Quorvel"
 // uninstaller entry under HKEY_LOCAL_MACHINE, which makes the program count
-// as installed. The install step writes it with the tool
-// quorvel_write_machine_hive <prefix>/lib/quorvel/HKEY_LOCAL_MACHINE.reg
+// as installed. The build writes it with the tool quorvel_write_machine_hive
+// <file>; the install step puts it in /etc/xdg/quorvel/, where every copy on
+// the machine reads it.
 #pragma once
 
 #include <string>

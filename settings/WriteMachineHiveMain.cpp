@@ -7,7 +7,7 @@
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <prefix>/lib/quorvel/HKEY_LOCAL_MACHINE.reg\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <folder>/HKEY_LOCAL_MACHINE.reg\n", argv[0]);
         return 2;
     }
     try {

@@ -4,7 +4,8 @@
 // real command runner. The update check goes to a closed port on 127.0.0.1.
 //
 // This program lives in a folder of its own, because where it lies decides
-// where the machine hive (installed or portable use) and the SDK folder are.
+// where the SDK folder is; the machine hive (installed or portable use) is in
+// the test's own XDG configuration folder.
 #include "FakeMainView.h"
 #include "MachineHive.h"
 #include "SystemServices.h"
@@ -49,11 +50,12 @@ protected:
     void SetUp() override {
         Home = fs::temp_directory_path() /
                ("quorvel-ui-integration-" + std::to_string(std::random_device{}()));
-        for (const char* Part : {"config", "data", "state"})
+        for (const char* Part : {"config", "data", "state", "machine/quorvel"})
             fs::create_directories(Home / Part);
         setenv("XDG_CONFIG_HOME", (Home / "config").c_str(), 1);
         setenv("XDG_DATA_HOME", (Home / "data").c_str(), 1);
         setenv("XDG_STATE_HOME", (Home / "state").c_str(), 1);
+        setenv("XDG_CONFIG_DIRS", (Home / "machine").c_str(), 1);
 
         ExePath = fs::read_symlink("/proc/self/exe").string();
         Lib = fs::path(ExePath).parent_path().parent_path() / "lib" / "quorvel";
@@ -102,7 +104,7 @@ protected:
 };
 
 TEST_F(IntegrationTest, InstalledRunSignsClosesAndRestoresTheList) {
-    WriteMachineHive((Lib / "HKEY_LOCAL_MACHINE.reg").string());
+    WriteMachineHive((Home / "machine/quorvel/HKEY_LOCAL_MACHINE.reg").string());
     const std::string Certificate = (Home / "code.pfx").string();
 
     TFakeMainView First;

@@ -220,7 +220,21 @@ TEST(HiveFile, TwoCopiesWritingAtOnceLoseNothing) {
                       std::to_string(I));
 }
 
-TEST(HiveFile, InstalledByTheMachineHiveOfTheInstallPrefix) {
+TEST(HiveFile, TheMachineHiveIsTheFirstOfTheConfigFoldersThatHoldsOne) {
+    TStoreSandbox Sandbox;
+    const fs::path Root = Sandbox.Scratch / "dirs";
+    const std::string Dirs = "relative:" + (Root / "a").string() + ":" + (Root / "b").string();
+    setenv("XDG_CONFIG_DIRS", Dirs.c_str(), 1); // the sandbox puts it back
+    EXPECT_EQ(HiveFilePath(TRegRoot::LocalMachine), Root / "a/quorvel/HKEY_LOCAL_MACHINE.reg");
+    fs::create_directories(Root / "b/quorvel");
+    WriteMachineHive((Root / "b/quorvel/HKEY_LOCAL_MACHINE.reg").string());
+    EXPECT_EQ(HiveFilePath(TRegRoot::LocalMachine), Root / "b/quorvel/HKEY_LOCAL_MACHINE.reg");
+    EXPECT_TRUE(IsInstalled("Tandrel Quorvel"));
+    unsetenv("XDG_CONFIG_DIRS");
+    EXPECT_EQ(HiveFilePath(TRegRoot::LocalMachine), "/etc/xdg/quorvel/HKEY_LOCAL_MACHINE.reg");
+}
+
+TEST(HiveFile, InstalledByTheUninstallerEntryOfTheMachineHive) {
     TStoreSandbox Sandbox;
     EXPECT_FALSE(IsInstalled("Tandrel Quorvel"));
     const fs::path Machine = HiveFilePath(TRegRoot::LocalMachine);

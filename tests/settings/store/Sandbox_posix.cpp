@@ -14,7 +14,8 @@ TStoreSandbox::TStoreSandbox() {
     std::random_device Random;
     Scratch = fs::temp_directory_path() / ("quorvel-store-" + std::to_string(Random()));
     fs::create_directories(Scratch / "scratch");
-    for (const char* Name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
+    for (const char* Name :
+         {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CONFIG_DIRS"})
         if (const char* Value = getenv(Name))
             SavedEnvironment.emplace_back(Name, Value);
         else
@@ -22,6 +23,7 @@ TStoreSandbox::TStoreSandbox() {
     setenv("XDG_CONFIG_HOME", (Scratch / "config").c_str(), 1);
     setenv("XDG_DATA_HOME", (Scratch / "data").c_str(), 1);
     setenv("XDG_STATE_HOME", (Scratch / "state").c_str(), 1);
+    setenv("XDG_CONFIG_DIRS", (Scratch / "machine").c_str(), 1);
     Scratch /= "scratch";
     Clean();
 }
@@ -38,7 +40,7 @@ TStoreSandbox::~TStoreSandbox() {
 }
 
 void TStoreSandbox::Clean() {
-    // The machine hive of a test program: beside its own executable.
+    // The machine hive of a test: in its own XDG configuration folder.
     TRegistry Reg(RegKeyAllAccess);
     Reg.RootKey = TRegRoot::LocalMachine;
     Reg.DeleteKey("SOFTWARE");

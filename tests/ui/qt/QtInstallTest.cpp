@@ -1,6 +1,7 @@
-// The program as a user runs it: installed into a prefix with cmake --install
-// (so it counts as installed), and a copy of the build's program with no
-// machine hive beside it (so it runs portable). Each run is the real
+// The program as a user runs it: installed with cmake --install, staged with
+// DESTDIR (so it counts as installed through the machine hive it puts in the
+// sandbox's XDG configuration folder), and a copy of the build's program on a
+// machine without that hive (so it runs portable). Each run is the real
 // executable on the offscreen platform, in its own XDG folders and in a
 // network namespace of its own (its automatic update check stays inside),
 // closed with SIGTERM as a desktop session does at log-out.
@@ -64,15 +65,16 @@ protected:
 };
 
 TEST_F(ProgramRunTest, InstalledIntoAPrefixItRunsInstalled) {
-    const std::string Prefix = Box.Temp / "prefix";
+    const std::string Prefix = Box.Temp / "usr/local";
     const TProgramRun Install =
-        RunProgram({QUORVEL_CMAKE_COMMAND, "--install", QUORVEL_BUILD_DIR, "--prefix", Prefix});
+        RunProgram({"env", "DESTDIR=" + Box.Temp.Path(), QUORVEL_CMAKE_COMMAND, "--install",
+                    QUORVEL_BUILD_DIR, "--prefix", "/usr/local"});
     ASSERT_EQ(Install.ExitStatus, 0) << Install.Output;
     for (const char* File :
          {"bin/quorvel", "lib/quorvel/sdk/osslsigncode/bin/signtool",
           "share/applications/quorvel.desktop", "share/icons/hicolor/48x48/apps/quorvel.png"})
         EXPECT_TRUE(PathExists(Prefix + "/" + File)) << File;
-    EXPECT_TRUE(Contains(Prefix + "/lib/quorvel/HKEY_LOCAL_MACHINE.reg",
+    EXPECT_TRUE(Contains(Box.MachineConfigDir + "/quorvel/HKEY_LOCAL_MACHINE.reg",
                          "\"DisplayName\"=\"Tandrel Quorvel\""));
 
     ASSERT_TRUE(RunAndClose(Prefix + "/bin/quorvel"));
@@ -112,13 +114,17 @@ TEST(DebPackage, HoldsTheProgramItsToolAndTheInstalledMarker) {
     const std::string Deb = Out / "quorvel_2.1.1.20_" + QUORVEL_DEB_ARCH + ".deb";
     ASSERT_TRUE(PathExists(Deb)) << Pack.Output;
     const TProgramRun Depends = RunProgram({"dpkg-deb", "--field", Deb, "Depends"});
-    for (const char* Package : {"osslsigncode", "libqt6widgets6", "qt6-qpa-plugins"})
+    for (const char* Package : {"osslsigncode", "xdg-utils", "libqt6widgets6", "qt6-qpa-plugins"})
         EXPECT_NE(Depends.Output.find(Package), std::string::npos) << Depends.Output;
     const TProgramRun Contents = RunProgram({"dpkg-deb", "--contents", Deb});
     for (const char* File :
          {"./usr/bin/quorvel", "./usr/lib/quorvel/sdk/osslsigncode/bin/signtool",
-          "./usr/lib/quorvel/HKEY_LOCAL_MACHINE.reg", "./usr/share/applications/quorvel.desktop",
+          "./etc/xdg/quorvel/HKEY_LOCAL_MACHINE.reg", "./usr/share/applications/quorvel.desktop",
           "./usr/share/icons/hicolor/48x48/apps/quorvel.png"})
         EXPECT_NE(Contents.Output.find(File), std::string::npos) << File;
+    // Removing the package leaves no uninstaller entry behind.
+    const TProgramRun Postrm = RunProgram({"dpkg-deb", "--info", Deb, "postrm"});
+    EXPECT_NE(Postrm.Output.find("/etc/xdg/quorvel/HKEY_LOCAL_MACHINE.reg"), std::string::npos)
+        << Postrm.Output;
 }
 } // namespace

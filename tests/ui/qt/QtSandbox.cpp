@@ -64,6 +64,8 @@ TQtSandbox::TQtSandbox() {
     SetEnv("XDG_CONFIG_HOME", ConfigHome);
     SetEnv("XDG_DATA_HOME", DataHome);
     SetEnv("XDG_STATE_HOME", StateHome);
+    MachineConfigDir = Temp / "etc/xdg";
+    SetEnv("XDG_CONFIG_DIRS", MachineConfigDir);
     UserHive = ConfigHome + "/quorvel/HKEY_CURRENT_USER.reg";
     DataFolder = DataHome + "/Tandrel/Quorvel";
     DeadServiceBase = "http://127.0.0.1:" + std::to_string(UnusedLoopbackPort());

@@ -23,6 +23,9 @@ public:
     std::string ProgramFolder; // app/bin/
     std::string SignTool;      // the tool as discovery finds it
     std::string ConfigHome, DataHome, StateHome;
+    // $XDG_CONFIG_DIRS, where the machine hive is looked for: Temp/etc/xdg,
+    // so that an install staged with DESTDIR=Temp lands there.
+    std::string MachineConfigDir;
     std::string UserHive;   // $XDG_CONFIG_HOME/quorvel/HKEY_CURRENT_USER.reg
     std::string DataFolder; // $XDG_DATA_HOME/Tandrel/Quorvel
     // An address on 127.0.0.1 where nothing listens: the update check fails
