@@ -2,9 +2,17 @@
 
 #include "U_MsgDlg.h"
 
+#include <QAbstractButton>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QShortcut>
+#include <QSpacerItem>
 #include <QStringList>
+#include <QStyle>
 #include <QUrl>
 
 int AnswerCode(QMessageBox::StandardButton Pressed, QMessageBox::StandardButtons Offered) {
@@ -30,8 +38,46 @@ int AnswerCode(QMessageBox::StandardButton Pressed, QMessageBox::StandardButtons
 int TQtDesktop::Ask(QWidget* Owner, const TQtMessage& Message) {
     QMessageBox Box(Message.Icon, Message.Caption, Message.Text, Message.Buttons, Owner);
     Box.setWindowModality(Qt::ApplicationModal);
+    MakeCaptionFit(Box);
+    AddCopyShortcut(Box);
     const int Result = Box.exec();
     return AnswerCode(static_cast<QMessageBox::StandardButton>(Result), Message.Buttons);
+}
+
+int CaptionFitWidth(const QMessageBox& Box) {
+    QFont Face = Box.font();
+    Face.setBold(true);
+    // Window managers centre the caption on a bar that holds an icon and up
+    // to three buttons, each about as wide as the bar is high: room for
+    // three of them on either side.
+    const int Control = Box.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &Box);
+    return QFontMetrics(Face).horizontalAdvance(Box.windowTitle()) + 6 * Control;
+}
+
+void MakeCaptionFit(QMessageBox& Box) {
+    // The box sizes itself from its layout, so the room is a spacer across
+    // the layout's width; the layout owns it.
+    auto* Grid = qobject_cast<QGridLayout*>(Box.layout());
+    if (!Grid)
+        return;
+    Grid->addItem(
+        new QSpacerItem(CaptionFitWidth(Box), 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+        Grid->rowCount(), 0, 1, Grid->columnCount());
+}
+
+QString CopiedBoxText(const QMessageBox& Box) {
+    const QString Line = QStringLiteral("---------------------------\n");
+    QString Buttons;
+    for (const QAbstractButton* Button : Box.buttons())
+        Buttons += Button->text().remove(u'&') + QStringLiteral("   ");
+    return Line + Box.windowTitle() + u'\n' + Line + Box.text() + u'\n' + Line + Buttons + u'\n' +
+           Line;
+}
+
+void AddCopyShortcut(QMessageBox& Box) {
+    auto* Copy = new QShortcut(QKeySequence::Copy, &Box);
+    QObject::connect(Copy, &QShortcut::activated, &Box,
+                     [&Box] { QGuiApplication::clipboard()->setText(CopiedBoxText(Box)); });
 }
 
 bool TQtDesktop::OpenFile(QWidget* Owner, const QString& Filter, QString& FileName) {

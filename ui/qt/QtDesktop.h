@@ -43,6 +43,23 @@ public:
 TQtMessage MessageForStyle(const std::string& Text, const std::string& Caption,
                            std::uint32_t Style);
 
+// Widens a message box so that the window frame has room for its whole
+// caption beside the frame's icon and buttons: a short text alone makes a box
+// so narrow that the frame cuts its caption to "...". Call after the text,
+// icon and buttons are set.
+void MakeCaptionFit(QMessageBox& Box);
+// The width MakeCaptionFit gives a box at least: the caption in the bold face
+// of the box's font, centred between room for three title-bar controls on
+// each side.
+int CaptionFitWidth(const QMessageBox& Box);
+
+// What Ctrl+C in a message box puts on the clipboard, as Windows does and Qt
+// does only there: the caption, the text and the buttons between lines of
+// dashes.
+QString CopiedBoxText(const QMessageBox& Box);
+// Lets Ctrl+C copy CopiedBoxText of the box.
+void AddCopyShortcut(QMessageBox& Box);
+
 // The answer codes (IDOK 1, IDCANCEL 2, IDYES 6, IDNO 7) come from U_MsgDlg.h.
 
 // The answer code of a message box's result; a box closed without a button

@@ -28,12 +28,21 @@ void TClientArea::resizeEvent(QResizeEvent* Event) {
 
 void TClientArea::keyPressEvent(QKeyEvent* Event) {
     const bool Enter = Event->key() == Qt::Key_Return || Event->key() == Qt::Key_Enter;
-    if (Enter && Event->modifiers() == Qt::NoModifier && DefaultButton &&
-        DefaultButton->isEnabled()) {
-        DefaultButton->click();
+    const bool Plain = (Event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (!Enter || !Plain) {
+        QWidget::keyPressEvent(Event);
         return;
     }
-    QWidget::keyPressEvent(Event);
+    // As on Windows, Enter presses the focused button ("Add", "Browse", ...);
+    // only elsewhere does it press the default one. Outside a dialog a Qt
+    // button lets Enter pass to its parent, so it ends up here.
+    QPushButton* Pressed = qobject_cast<QPushButton*>(focusWidget());
+    if (!Pressed || !isAncestorOf(Pressed))
+        Pressed = DefaultButton;
+    if (Pressed && Pressed->isEnabled())
+        Pressed->click();
+    else
+        QWidget::keyPressEvent(Event);
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "AppInfo.h"
 #include "LauncherEntry.h"
+#include "OpenDialogStart.h"
 #include "U_MainDlg.h"
 #include "U_TaskBarProgressUnit.h"
 
@@ -11,6 +12,7 @@
 #include <QTextCursor>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -294,7 +296,9 @@ void TQtMainView::RedrawLog() {
 }
 
 void TQtMainView::SetProgressBarMax(int Max) {
-    pb->setRange(0, Max);
+    // Qt draws a busy indicator for the range 0 to 0 (a batch of one file);
+    // the Windows bar draws an empty one, and so does a range of 0 to 1.
+    pb->setRange(0, std::max(Max, 1));
 }
 
 void TQtMainView::SetProgressBarPosition(int Position) {
@@ -308,7 +312,9 @@ void TQtMainView::SetCheckForUpdateEnabled(bool Enabled) {
 }
 
 std::optional<std::string> TQtMainView::ExecuteOpenDialog(const std::string& Filter) {
-    QString FileName = LastFileName;
+    // The one shared dialog remembers the last choice, but offers it only
+    // where the filter shows it: a certificate is never the Add default.
+    QString FileName = FromText(OpenDialogStartName(ToText(LastFileName), Filter));
     if (!Desktop.OpenFile(this, QtFileFilter(Filter), FileName))
         return std::nullopt;
     LastFileName = FileName;

@@ -8,9 +8,13 @@
 #include "Addresses.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QMenu>
 #include <QStyle>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -198,5 +202,55 @@ TEST(QtMessageBox, AnswersWithThePlatformCodes) {
     EXPECT_EQ(AnswerCode(B::NoButton, B::Ok), IDOK_Answer);
     EXPECT_EQ(AnswerCode(B::NoButton, B::Yes | B::No | B::Cancel), IDCANCEL_Answer);
     EXPECT_EQ(AnswerCode(B::NoButton, B::Yes | B::No), IDNO_Answer);
+}
+
+// The frame must have room for the caption: a short notice alone made the box
+// so narrow that window managers cut "Quorvel" to an ellipsis.
+TEST(QtMessageBox, IsWideEnoughForItsCaptionAndCopiesAsWindowsDoes) {
+    TQtMainForm Owner; // its 11-pixel face makes the narrowest boxes
+    struct TCase {
+        std::string Caption, Text;
+    };
+    const TCase Cases[] = {
+        {"Quorvel", "No file to sign !"},
+        {"Quorvel", "OK"},
+        {std::string(40, 'W'), "No file to sign !"},
+    };
+    for (const TCase& Case : Cases) {
+        const TQtMessage Message = MessageForStyle(Case.Text, Case.Caption, 0);
+        QMessageBox Box(Message.Icon, Message.Caption, Message.Text, Message.Buttons, &Owner);
+        const int Unfitted = Box.sizeHint().width();
+        MakeCaptionFit(Box);
+        Box.show();
+        QFont Bold = Box.font();
+        Bold.setBold(true);
+        const int Caption = QFontMetrics(Bold).horizontalAdvance(Box.windowTitle());
+        EXPECT_GE(Box.width(), CaptionFitWidth(Box)) << Case.Caption;
+        EXPECT_GE(Box.width(), Caption + 6 * Box.style()->pixelMetric(QStyle::PM_TitleBarHeight))
+            << Case.Caption;
+        EXPECT_GE(Box.width(), Unfitted) << Case.Caption; // never narrower than before
+    }
+
+    // A long text keeps its own width; the room is a minimum only.
+    const std::string Long(300, 'x');
+    QMessageBox Wide(QMessageBox::NoIcon, "Quorvel", QString::fromStdString(Long), QMessageBox::Ok,
+                     &Owner);
+    const int Natural = Wide.sizeHint().width();
+    MakeCaptionFit(Wide);
+    EXPECT_EQ(Wide.sizeHint().width(), Natural);
+
+    // Ctrl+C copies the box as a Windows message box does.
+    QMessageBox Box(QMessageBox::NoIcon, "Quorvel", "2 files signed\n0 warnings",
+                    QMessageBox::Yes | QMessageBox::No, &Owner);
+    AddCopyShortcut(Box);
+    Box.show();
+    Box.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Box));
+    QApplication::clipboard()->clear();
+    QTest::keySequence(&Box, QKeySequence::Copy);
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
+              "---------------------------\nQuorvel\n---------------------------\n"
+              "2 files signed\n0 warnings\n---------------------------\n"
+              "Yes   No   \n---------------------------\n");
 }
 } // namespace

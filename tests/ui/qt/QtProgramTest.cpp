@@ -173,6 +173,66 @@ TEST_F(QtProgramTest, EnterPressesSignAndTheChecksAnswerInTheProgramsBox) {
     EXPECT_EQ(W().Memo1->toPlainText(), "kept"); // the pane is left as it was
 }
 
+// As on Windows: Enter on a focused button presses that button, and only
+// elsewhere the default one, "Sign".
+TEST_F(QtProgramTest, EnterPressesTheFocusedButtonAndElsewhereSign) {
+    Start();
+    const std::string Certificate = Box.Temp / "cert.pfx";
+    WriteFileBytes(Certificate, "not examined");
+    auto Enter = [](QWidget* Widget, Qt::Key Key = Qt::Key_Return) {
+        Widget->setFocus();
+        QTest::keyClick(Widget, Key, Key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+    };
+
+    Desktop.SetNextFile(Certificate);
+    Enter(W().browsecert_btn);
+    EXPECT_EQ(W().certifpath_txt->text().toStdString(), Certificate);
+    Desktop.SetNextFile(std::nullopt);
+    Enter(W().browsesign_btn, Qt::Key_Enter);
+    EXPECT_EQ(Desktop.FileDialogs.size(), 2u);
+    for (const char* Name : {"a.exe", "b.exe", "c.exe"}) {
+        Desktop.SetNextFile(Box.Temp / Name);
+        Enter(W().add_btn);
+    }
+    EXPECT_EQ(W().RowCount(), 3);
+    // The Add dialog keeps the certificate's folder but never offers the
+    // certificate itself, which its filter does not show.
+    EXPECT_EQ(Desktop.FileDialogs[2].StartName, Box.Temp.Path() + "/");
+    ClickRow(1);
+    Enter(W().remove_btn);
+    EXPECT_EQ(Rows(), (std::vector<std::string>{Box.Temp / "a.exe", Box.Temp / "c.exe"}));
+    Enter(W().ignore_btn);
+    EXPECT_EQ(W().RowCount(), 0);
+    W().Memo1->setPlainText(QStringLiteral("pane"));
+    Enter(W().Clearlog_btn);
+    EXPECT_EQ(W().Memo1->toPlainText(), "");
+    EXPECT_TRUE(Desktop.Messages.empty()); // "Sign" never ran
+
+    Enter(W().password_chk);
+    ASSERT_EQ(Desktop.Messages.size(), 1u);
+    EXPECT_EQ(Desktop.Messages[0].Text, "No file to sign !");
+}
+
+// A batch of one file sets the range 0 to 0; the bar stays an empty bar, as
+// on Windows, not a busy indicator.
+TEST_F(QtProgramTest, ABatchOfOneFileShowsAnEmptyBarNotABusyOne) {
+    Start();
+    const std::string Certificate = Box.Temp / "cert.pfx";
+    WriteFileBytes(Certificate, "not examined");
+    Desktop.SetNextFile(Certificate);
+    QTest::mouseClick(W().browsecert_btn, Qt::LeftButton);
+    AddFile(Box.Temp / "missing.exe");
+    bool BusyAtSummary = true;
+    Desktop.WhileAsked = [&](const TAskedMessage&) {
+        BusyAtSummary = W().pb->minimum() == W().pb->maximum();
+    };
+    QTest::mouseClick(W().sign_btn, Qt::LeftButton);
+    ASSERT_EQ(Desktop.Messages.size(), 1u);
+    EXPECT_FALSE(BusyAtSummary);
+    EXPECT_NE(W().pb->minimum(), W().pb->maximum());
+    EXPECT_EQ(W().pb->value(), 0);
+}
+
 TEST_F(QtProgramTest, ControlsStoreSettingsThatTheNextPortableStartRestores) {
     Start();
     const std::string Certificate = Box.Temp / "signer.pfx";
