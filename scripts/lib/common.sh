@@ -42,7 +42,8 @@ install_missing() {
 LINUX_PACKAGES=(cmake g++ ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev googletest
                 osslsigncode openssl libssl-dev xvfb xauth clang libclang-rt-14-dev dbus-daemon
                 libp11-kit-dev p11-kit p11-kit-modules libengine-pkcs11-openssl
-                softhsm2 opensc) # the last two: test tokens only
+                softhsm2 opensc # these two: test tokens only
+                xdg-utils xdotool xclip) # xdg-utils: "Open Log"; the other two drive the program in tests
 WINDOWS_PACKAGES=(mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 nsis zip)
 
 # Whether this kernel runs 32-bit x86 programs at all; some virtual machines'
