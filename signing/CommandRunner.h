@@ -26,9 +26,11 @@ struct TRunOptions {
 // the platform fails after the child has started (the child is ended first).
 std::uint32_t RunAndCapture(const std::string& CommandLine, std::string& Output);
 // The same with Options applied to the child. A variable name that is empty
-// or holds "=" (or a NUL anywhere) does not start the child: 0xFFFFFFFF.
-std::uint32_t RunAndCapture(const std::string& CommandLine, std::string& Output,
-                            const TRunOptions& Options);
+// or holds "=" (or a NUL anywhere) does not start the child: 0xFFFFFFFF. A
+// name of its own, so that RunAndCapture stays one function that callers can
+// pass as a TCommandRunner.
+std::uint32_t RunAndCaptureWith(const std::string& CommandLine, std::string& Output,
+                                const TRunOptions& Options);
 
 // The text as a terminal would show it: a lone LF becomes CR LF, CR LF stays,
 // and text written after a CR replaces the line it returned to.

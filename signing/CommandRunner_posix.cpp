@@ -228,11 +228,11 @@ void Drain(int Fd, std::vector<char>& Buffer, TCollectedOutput& Collected, TChil
 } // namespace
 
 std::uint32_t RunAndCapture(const std::string& CommandLine, std::string& Output) {
-    return RunAndCapture(CommandLine, Output, TRunOptions{});
+    return RunAndCaptureWith(CommandLine, Output, TRunOptions{});
 }
 
-std::uint32_t RunAndCapture(const std::string& CommandLine, std::string& Output,
-                            const TRunOptions& Options) {
+std::uint32_t RunAndCaptureWith(const std::string& CommandLine, std::string& Output,
+                                const TRunOptions& Options) {
     // The inherited environment is used as it stands unless something is added.
     std::vector<std::string> Entries;
     std::vector<char*> Environment;

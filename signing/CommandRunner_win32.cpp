@@ -204,11 +204,11 @@ bool BuildEnvironmentBlock(const std::vector<std::pair<std::string, std::string>
 } // namespace
 
 std::uint32_t RunAndCapture(const std::string& CommandLine, std::string& Output) {
-    return RunAndCapture(CommandLine, Output, TRunOptions{});
+    return RunAndCaptureWith(CommandLine, Output, TRunOptions{});
 }
 
-std::uint32_t RunAndCapture(const std::string& CommandLine, std::string& Output,
-                            const TRunOptions& Options) {
+std::uint32_t RunAndCaptureWith(const std::string& CommandLine, std::string& Output,
+                                const TRunOptions& Options) {
     std::vector<char> Environment;
     if (!BuildEnvironmentBlock(Options.Environment, Environment)) {
         SetLastError(ERROR_INVALID_PARAMETER);

@@ -226,10 +226,11 @@ TEST(RunAndCaptureEnvironment, AddsAndReplacesVariablesForTheChildOnly) {
     TRunOptions Options;
     Options.Environment = {{"QUORVEL_TOKEN_PIN", "12 34=\"x\""}, {"QUORVEL_TEST_EMPTY", ""}};
     std::string Output;
-    EXPECT_EQ(RunAndCapture(ChildProcCommandLine("env QUORVEL_TOKEN_PIN env QUORVEL_TEST_EMPTY "
-                                                 "env QUORVEL_TEST_INHERITED"),
-                            Output, Options),
-              0u);
+    EXPECT_EQ(
+        RunAndCaptureWith(ChildProcCommandLine("env QUORVEL_TOKEN_PIN env "
+                                               "QUORVEL_TEST_EMPTY env QUORVEL_TEST_INHERITED"),
+                          Output, Options),
+        0u);
     EXPECT_EQ(Output, "QUORVEL_TOKEN_PIN=" + HexEncode("12 34=\"x\"") +
                           "\r\nQUORVEL_TEST_EMPTY=\r\nQUORVEL_TEST_INHERITED=" +
                           HexEncode("from parent") + "\r\n");
@@ -250,7 +251,7 @@ TEST(RunAndCaptureEnvironment, RefusesANameThatCannotBePassed) {
         TRunOptions Options;
         Options.Environment = {{Name, "x"}};
         std::string Output = "kept";
-        EXPECT_EQ(RunAndCapture(ChildProcCommandLine("out ran"), Output, Options), 0xFFFFFFFFu);
+        EXPECT_EQ(RunAndCaptureWith(ChildProcCommandLine("out ran"), Output, Options), 0xFFFFFFFFu);
         EXPECT_EQ(Output, "kept");
     }
 }

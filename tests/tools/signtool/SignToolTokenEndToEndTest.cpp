@@ -40,7 +40,7 @@ TQuorvelRun SignLikeQuorvel(const TSigningSettings& Settings, const std::string&
     for (auto& Variable : SigningEnvironment(Settings))
         Options.Environment.push_back(std::move(Variable));
     TQuorvelRun Run;
-    Run.ExitCode = RunAndCapture(BuildSignCommandLine(Settings, Path), Run.Output, Options);
+    Run.ExitCode = RunAndCaptureWith(BuildSignCommandLine(Settings, Path), Run.Output, Options);
     return Run;
 }
 
