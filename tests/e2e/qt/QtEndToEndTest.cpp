@@ -118,11 +118,13 @@ protected:
             SaveScreenshot(Main->Window(), Screenshot);
         KeyIn(*Box, "Return");
         ASSERT_TRUE(WaitUntil([] { return !WindowShows("^Quorvel$"); }));
+        Main->Settle();
     }
 
     void Choose(void (TMainWindowDriver::*Browse)() const, const std::string& Path) {
         (Main.get()->*Browse)();
         ASSERT_TRUE(ChooseFile(Path)) << Path;
+        Main->Settle();
     }
 
     // "&File", "&Quit", from the keyboard; the program must end well.
@@ -223,6 +225,7 @@ TEST_F(QtEndToEnd, InstalledKeepsListAndSettingsAndAPortableCopyBesideLeavesThem
         SaveScreenshot(Main->Window(), "linux-error-box.png");
         KeyIn(*Box, "Return");
         ASSERT_TRUE(WaitUntil([] { return !WindowShows("^Quorvel$"); }));
+        Main->Settle();
     }
     EXPECT_TRUE(WindowShows("^Quorvel v"));
     fs::remove_all(ListFile);

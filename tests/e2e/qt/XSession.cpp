@@ -144,6 +144,17 @@ void TMainWindowDriver::Focus() const {
     Xdo({"windowfocus", "--sync", Main.Id});
 }
 
+void TMainWindowDriver::Settle() const {
+    RunProgram({"sh", "-c", "printf mark | xclip -selection clipboard >/dev/null 2>&1"});
+    WaitUntil([] { return Clipboard() == "mark"; });
+    WaitUntil([this] {
+        Click(508, 228); // the log pane
+        Key("ctrl+a");
+        Key("ctrl+c");
+        return Clipboard() != "mark";
+    });
+}
+
 void TMainWindowDriver::Click(int X, int Y) const {
     Focus();
     Xdo({"mousemove", "--sync", "--window", Main.Id, std::to_string(X),

@@ -67,6 +67,11 @@ public:
     void Type(const std::string& Text) const;
     // Focuses the window again (after a box or dialog has gone).
     void Focus() const;
+    // Waits until the window takes input again after a modal box or dialog
+    // has gone: copies the log pane's text (Ctrl+A, Ctrl+C) until the
+    // clipboard shows it, so input sent while the window was still blocked
+    // is sent again.
+    void Settle() const;
 
     // The design's controls, by their centre.
     void ClickSign() const { Click(56, 496); }
