@@ -44,7 +44,8 @@ LINUX_PACKAGES=(cmake g++ ninja-build pkg-config qt6-base-dev libgl-dev libgtest
                 libp11-kit-dev p11-kit p11-kit-modules libengine-pkcs11-openssl
                 softhsm2 opensc # these two: test tokens only
                 xdg-utils xdotool xclip) # xdg-utils: "Open Log"; the other two drive the program in tests
-WINDOWS_PACKAGES=(mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 nsis zip)
+WINDOWS_PACKAGES=(mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 nsis zip
+                  iproute2)
 
 # Whether this kernel runs 32-bit x86 programs at all; some virtual machines'
 # kernels are built without it. The probe is the smallest i386 program there
