@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
 # Refreshes the screenshots of the Windows program kept here for the README:
 # runs the window test of a Windows build tree under Wine and Xvfb (it draws
-# both windows with sample content), then stores its pictures here, packed
-# smaller than the test writes them.
+# both windows with sample content) and the end-to-end test of the shipped
+# program (its real summary box and error box), then stores their pictures
+# here, packed smaller than the tests write them.
 #
 #   docs/screenshots/refresh.sh [build tree]        (default: build/win64)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 tree="${1:-$root/build/win64}"
-cmake --build "$tree" --target quorvel_win32_window_test >/dev/null
+cmake --build "$tree" --target quorvel_win32_window_test quorvel_e2e_win32_test >/dev/null
 xvfb-run -a -s "-screen 0 1280x1024x24" \
-    ctest --test-dir "$tree" -R 'quorvel_win32_window_test' --output-on-failure >/dev/null
-for name in main-window about-window; do
-    python3 - "$tree/tests/ui/win32/screenshots/$name.png" "$root/docs/screenshots/$name.png" <<'PY'
+    ctest --test-dir "$tree" -R 'quorvel_win32_window_test|quorvel_e2e_win32' \
+    --output-on-failure >/dev/null
+for picture in ui/win32/screenshots/main-window ui/win32/screenshots/about-window \
+               e2e/win32/screenshots/summary-box e2e/win32/screenshots/error-box; do
+    name=$(basename "$picture")
+    python3 - "$tree/tests/$picture.png" "$root/docs/screenshots/$name.png" <<'PY'
 import struct, sys, zlib
 data = open(sys.argv[1], "rb").read()
 chunks, pos = [], 8
