@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 
 namespace fs = std::filesystem;
 using namespace Driver;
@@ -22,9 +23,15 @@ namespace {
 constexpr int Pending = 0, Signed = 1, Failed = 2;
 const char* const Title = "Quorvel";
 
-fs::path FromEnvironment(const char* Name) {
+std::string Environment(const char* Name) {
     const char* Value = std::getenv(Name);
-    return Value ? fs::path(Value) : fs::path();
+    if (!Value)
+        throw std::runtime_error(std::string(Name) + " is not set (ctest sets it)");
+    return Value;
+}
+
+fs::path FromEnvironment(const char* Name) {
+    return Environment(Name);
 }
 
 class ShippedProgramTest : public testing::Test {
@@ -42,7 +49,7 @@ protected:
         Sandbox::WriteRegText(HKEY_LOCAL_MACHINE, EntryKey, "DisplayName", "Tandrel Quorvel");
         // The shell's web pages and documents go to a recorder instead of a browser.
         Sandbox::WriteRegText(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", "Browsers",
-                              std::getenv("QUORVEL_E2E_BROWSER"));
+                              Environment("QUORVEL_E2E_BROWSER"));
         // A fresh Wine prefix opens no .log file (Windows gives it to Notepad):
         // here the shell hands it to the same recorder, through winebrowser.
         Sandbox::WriteRegText(HKEY_LOCAL_MACHINE, "Software\\Classes\\.log", "", "QuorvelE2eLog");
@@ -158,6 +165,14 @@ TEST_F(ShippedProgramTest, SignsABatchRowByRowAndKeepsTheListForTheNextStart) {
     EXPECT_TRUE(WaitUntil([&] { return Text(Ctl(IDC_SIGNTOOL_TXT)) == Tool.string(); }));
     EXPECT_FALSE(IsWindowVisible(Ctl(IDC_DOWNLOADSDK_LBL)));
     Choose(IDC_BROWSECERT_BTN, Work / "cert.pfx");
+    // The Add dialog never offers the certificate chosen last: Enter would put
+    // it into the list. It starts in that folder with an empty name.
+    Click(Ctl(IDC_ADD_BTN));
+    const HWND Dialog = WaitTopWindow(Program->Id(), IsFileDialog, 30s);
+    ASSERT_NE(Dialog, nullptr);
+    EXPECT_EQ(Text(FileNameField(Dialog)), "");
+    Click(GetDlgItem(Dialog, IDCANCEL));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(Dialog); }));
     const std::string Good = (Work / "good.exe").string(), Bad = (Work / "bad.dll").string(),
                       Nul = (Work / "nul.ocx").string();
     for (const auto& File : {Good, Bad, Nul})
