@@ -78,6 +78,23 @@ private:
     PROCESS_INFORMATION Info{};
 };
 
+// A visit of each window; false stops the walk.
+using TVisit = std::function<bool(HWND)>;
+
+// The walks take a CALLBACK function, which a lambda is not on 32-bit Windows:
+// this one calls the visit the walk carries in its parameter.
+inline BOOL CALLBACK VisitWindow(HWND Window, LPARAM Param) {
+    return (*reinterpret_cast<const TVisit*>(Param))(Window) ? TRUE : FALSE;
+}
+
+inline void ForEachTopWindow(const TVisit& Visit) {
+    EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&Visit));
+}
+
+inline void ForEachChild(HWND Parent, const TVisit& Visit) {
+    EnumChildWindows(Parent, VisitWindow, reinterpret_cast<LPARAM>(&Visit));
+}
+
 inline std::string ClassOf(HWND Window) {
     char Name[128] = {};
     GetClassNameA(Window, Name, sizeof(Name));
@@ -116,23 +133,15 @@ inline std::string Caption(HWND Window) {
 // Top-level windows of a process that pass Accept, visible ones only.
 inline std::vector<HWND> TopWindows(DWORD ProcessId,
                                     const std::function<bool(HWND)>& Accept = nullptr) {
-    struct TSearch {
-        DWORD ProcessId;
-        const std::function<bool(HWND)>* Accept;
-        std::vector<HWND> Found;
-    } Search{ProcessId, &Accept, {}};
-    EnumWindows(
-        [](HWND Window, LPARAM Param) -> BOOL {
-            auto* S = reinterpret_cast<TSearch*>(Param);
-            DWORD Owner = 0;
-            GetWindowThreadProcessId(Window, &Owner);
-            if (Owner == S->ProcessId && IsWindowVisible(Window) &&
-                (!*S->Accept || (*S->Accept)(Window)))
-                S->Found.push_back(Window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&Search));
-    return Search.Found;
+    std::vector<HWND> Found;
+    ForEachTopWindow([&](HWND Window) {
+        DWORD Owner = 0;
+        GetWindowThreadProcessId(Window, &Owner);
+        if (Owner == ProcessId && IsWindowVisible(Window) && (!Accept || Accept(Window)))
+            Found.push_back(Window);
+        return true;
+    });
+    return Found;
 }
 
 inline HWND WaitTopWindow(DWORD ProcessId, const std::function<bool(HWND)>& Accept,
@@ -161,15 +170,12 @@ inline HWND FileNameField(HWND Dialog) {
     if (HWND Edit = GetDlgItem(Dialog, 0x480))
         return Edit;
     HWND Found = nullptr;
-    EnumChildWindows(
-        Dialog,
-        [](HWND Child, LPARAM Param) -> BOOL {
-            if (GetDlgCtrlID(Child) != 0x47C || ClassOf(Child) != "Edit")
-                return TRUE;
-            *reinterpret_cast<HWND*>(Param) = Child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&Found));
+    ForEachChild(Dialog, [&](HWND Child) {
+        if (GetDlgCtrlID(Child) != 0x47C || ClassOf(Child) != "Edit")
+            return true;
+        Found = Child;
+        return false;
+    });
     return Found;
 }
 
@@ -211,15 +217,11 @@ inline std::string Describe(DWORD ProcessId) {
     std::string Result;
     for (HWND Top : TopWindows(ProcessId)) {
         Result += ClassOf(Top) + " \"" + Caption(Top) + "\"\n";
-        EnumChildWindows(
-            Top,
-            [](HWND Child, LPARAM Param) -> BOOL {
-                auto* Out = reinterpret_cast<std::string*>(Param);
-                *Out += "  " + ClassOf(Child) + " id " + std::to_string(GetDlgCtrlID(Child)) +
-                        (IsWindowVisible(Child) ? "" : " hidden") + "\n";
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&Result));
+        ForEachChild(Top, [&](HWND Child) {
+            Result += "  " + ClassOf(Child) + " id " + std::to_string(GetDlgCtrlID(Child)) +
+                      (IsWindowVisible(Child) ? "" : " hidden") + "\n";
+            return true;
+        });
     }
     return Result;
 }
@@ -227,14 +229,11 @@ inline std::string Describe(DWORD ProcessId) {
 // Every visible top window's class and caption, whoever owns it.
 inline std::string AllCaptions() {
     std::string Result;
-    EnumWindows(
-        [](HWND Window, LPARAM Param) -> BOOL {
-            if (IsWindowVisible(Window))
-                *reinterpret_cast<std::string*>(Param) +=
-                    "top: " + ClassOf(Window) + " \"" + Caption(Window) + "\"\n";
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&Result));
+    ForEachTopWindow([&](HWND Window) {
+        if (IsWindowVisible(Window))
+            Result += "top: " + ClassOf(Window) + " \"" + Caption(Window) + "\"\n";
+        return true;
+    });
     return Result;
 }
 
