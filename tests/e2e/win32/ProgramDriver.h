@@ -144,16 +144,22 @@ inline std::vector<HWND> TopWindows(DWORD ProcessId,
     return Found;
 }
 
+// Waits for a window of the process that passes Accept; gives up at once when
+// the process has ended (a crash shows as no window, not as a long wait).
 inline HWND WaitTopWindow(DWORD ProcessId, const std::function<bool(HWND)>& Accept,
                           std::chrono::steady_clock::duration Bound = Patience) {
     HWND Found = nullptr;
+    const HANDLE Process = OpenProcess(SYNCHRONIZE, FALSE, ProcessId);
     WaitUntil(
         [&] {
             const auto Windows = TopWindows(ProcessId, Accept);
             Found = Windows.empty() ? nullptr : Windows.front();
-            return Found != nullptr;
+            return Found != nullptr ||
+                   (Process && WaitForSingleObject(Process, 0) == WAIT_OBJECT_0);
         },
         Bound);
+    if (Process)
+        CloseHandle(Process);
     return Found;
 }
 

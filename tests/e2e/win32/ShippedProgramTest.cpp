@@ -100,7 +100,10 @@ protected:
     // waits until it is gone; the program must still be running then.
     void ExpectBox(const std::string& Text, const std::string& Picture = "") {
         const auto Box = WaitMessageBox(Program->Id());
-        ASSERT_TRUE(Box) << "no message box for: " << Text;
+        ASSERT_TRUE(Box) << "no message box for: " << Text
+                         << (Program->Ended() ? "; the program has ended with code " +
+                                                    std::to_string(Program->ExitCode())
+                                              : std::string());
         EXPECT_EQ(Box->Caption, Title);
         EXPECT_EQ(Box->Text, Text);
         if (!Picture.empty())
