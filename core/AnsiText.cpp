@@ -1,4 +1,4 @@
-#include "AnsiText.h"
+#include "core/AnsiText.h"
 
 char LowerAZ(char C) {
     return (C >= 'A' && C <= 'Z') ? static_cast<char>(C - 'A' + 'a') : C;

@@ -1,4 +1,4 @@
-#include "QuorvelErrors.h"
+#include "core/QuorvelErrors.h"
 
 #include <cerrno>
 #include <cstring>

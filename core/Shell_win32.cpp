@@ -1,4 +1,4 @@
-#include "Shell.h"
+#include "core/Shell.h"
 
 #include <windows.h>
 // After windows.h, whose types it uses.

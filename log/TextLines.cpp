@@ -1,4 +1,4 @@
-#include "TextLines.h"
+#include "log/TextLines.h"
 
 std::vector<std::string> SplitTextLines(std::string_view Text) {
     if (const auto Nul = Text.find('\0'); Nul != std::string_view::npos)

@@ -1,7 +1,7 @@
-#include "U_Log.h"
+#include "log/U_Log.h"
 
-#include "Shell.h"
-#include "TextLines.h"
+#include "core/Shell.h"
+#include "log/TextLines.h"
 
 #include <cstdio>
 #include <utility>

@@ -1,7 +1,7 @@
-#include "U_Log.h"
+#include "log/U_Log.h"
 
-#include "QuorvelErrors.h"
-#include "UniqueFd.h"
+#include "core/QuorvelErrors.h"
+#include "core/UniqueFd.h"
 
 #include <cerrno>
 #include <clocale>

@@ -1,6 +1,6 @@
-#include "U_Log.h"
+#include "log/U_Log.h"
 
-#include "QuorvelErrors.h"
+#include "core/QuorvelErrors.h"
 
 #include <algorithm>
 #include <windows.h>

@@ -1,10 +1,10 @@
-#include "AppLifecycle.h"
+#include "settings/AppLifecycle.h"
 
 #include "AppInfo.h"
-#include "FileListFile.h"
-#include "QuorvelErrors.h"
-#include "U_OstrinUtils.h"
-#include "U_QuorvelFct.h"
+#include "core/QuorvelErrors.h"
+#include "settings/FileListFile.h"
+#include "settings/U_OstrinUtils.h"
+#include "settings/U_QuorvelFct.h"
 
 namespace {
 std::string SettingsIniPath(const std::string& ExePath) {

@@ -1,7 +1,7 @@
-#include "AtomicFile.h"
+#include "settings/AtomicFile.h"
 
-#include "QuorvelErrors.h"
-#include "UniqueFd.h"
+#include "core/QuorvelErrors.h"
+#include "core/UniqueFd.h"
 
 #include <cerrno>
 #include <fcntl.h>

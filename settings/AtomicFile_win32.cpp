@@ -1,6 +1,6 @@
-#include "AtomicFile.h"
+#include "settings/AtomicFile.h"
 
-#include "QuorvelErrors.h"
+#include "core/QuorvelErrors.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
-#include "EnvProbe.h"
+#include "settings/EnvProbe.h"
 
 #include "AppInfo.h"
-#include "U_Log.h"
-#include "U_OstrinUtils.h"
-#include "U_QuorvelFct.h"
+#include "log/U_Log.h"
+#include "settings/U_OstrinUtils.h"
+#include "settings/U_QuorvelFct.h"
 
 #include <charconv>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "EnvProbe.h"
+#include "settings/EnvProbe.h"
 
 #include <fstream>
 #include <iterator>

@@ -1,8 +1,8 @@
-#include "EnvProbe.h"
+#include "settings/EnvProbe.h"
 
-#include "QuorvelErrors.h"
-#include "U_QuorvelFct.h"
-#include "versionhelpers.h"
+#include "core/QuorvelErrors.h"
+#include "settings/U_QuorvelFct.h"
+#include "settings/versionhelpers.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
-#include "FileListFile.h"
+#include "settings/FileListFile.h"
 
-#include "AtomicFile.h"
-#include "TextLines.h"
+#include "log/TextLines.h"
+#include "settings/AtomicFile.h"
 
 std::vector<std::string> LoadFileListFile(const std::string& Path) {
     std::string Text;

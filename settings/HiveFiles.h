@@ -12,8 +12,8 @@
 // changes, and "store-notices.txt", the report of repairs (TakeStoreNotices).
 #pragma once
 
-#include "RegHive.h"
-#include "Registry.h"
+#include "settings/RegHive.h"
+#include "settings/Registry.h"
 
 #include <functional>
 #include <string>

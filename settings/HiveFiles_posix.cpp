@@ -1,9 +1,9 @@
-#include "HiveFiles.h"
+#include "settings/HiveFiles.h"
 
-#include "AtomicFile.h"
-#include "QuorvelErrors.h"
-#include "TextLines.h"
-#include "UniqueFd.h"
+#include "core/QuorvelErrors.h"
+#include "core/UniqueFd.h"
+#include "log/TextLines.h"
+#include "settings/AtomicFile.h"
 
 #include <cerrno>
 #include <ctime>

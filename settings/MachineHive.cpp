@@ -1,9 +1,9 @@
-#include "MachineHive.h"
+#include "settings/MachineHive.h"
 
 #include "AppInfo.h"
-#include "AtomicFile.h"
-#include "RegHive.h"
-#include "Registry.h"
+#include "settings/AtomicFile.h"
+#include "settings/RegHive.h"
+#include "settings/Registry.h"
 
 namespace {
 void AddEntry(THive& Hive) {

@@ -1,6 +1,6 @@
-#include "ProfileFile.h"
+#include "settings/ProfileFile.h"
 
-#include "ProfileText.h"
+#include "settings/ProfileText.h"
 
 std::int32_t ProfileReadInteger(const std::string& Path, const std::string& Section,
                                 const std::string& Name, std::int32_t Default) {

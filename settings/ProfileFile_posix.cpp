@@ -1,8 +1,8 @@
-#include "ProfileFile.h"
+#include "settings/ProfileFile.h"
 
-#include "AtomicFile.h"
-#include "ProfileText.h"
-#include "QuorvelErrors.h"
+#include "core/QuorvelErrors.h"
+#include "settings/AtomicFile.h"
+#include "settings/ProfileText.h"
 
 namespace {
 // A file that cannot be read reads as empty, as with the profile calls.

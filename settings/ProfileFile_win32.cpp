@@ -1,7 +1,7 @@
-#include "ProfileFile.h"
+#include "settings/ProfileFile.h"
 
-#include "ProfileText.h"
-#include "QuorvelErrors.h"
+#include "core/QuorvelErrors.h"
+#include "settings/ProfileText.h"
 
 #include <windows.h>
 

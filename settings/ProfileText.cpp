@@ -1,6 +1,6 @@
-#include "ProfileText.h"
+#include "settings/ProfileText.h"
 
-#include "AnsiText.h"
+#include "core/AnsiText.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
-#include "RegHive.h"
+#include "settings/RegHive.h"
 
-#include "AnsiText.h"
-#include "Registry.h"
+#include "core/AnsiText.h"
+#include "settings/Registry.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -15,7 +15,7 @@
 // break or a NUL is written as hex(1) so that every byte round-trips.
 #pragma once
 
-#include "QuorvelErrors.h"
+#include "core/QuorvelErrors.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
-#include "Registry.h"
+#include "settings/Registry.h"
 
-#include "HiveFiles.h"
-#include "QuorvelErrors.h"
+#include "core/QuorvelErrors.h"
+#include "settings/HiveFiles.h"
 
 #include <string_view>
 

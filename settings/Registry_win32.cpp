@@ -1,6 +1,6 @@
-#include "Registry.h"
+#include "settings/Registry.h"
 
-#include "QuorvelErrors.h"
+#include "core/QuorvelErrors.h"
 
 #include <windows.h>
 

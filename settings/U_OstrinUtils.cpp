@@ -1,13 +1,13 @@
-#include "U_OstrinUtils.h"
+#include "settings/U_OstrinUtils.h"
 
-#include "AnsiText.h"
-#include "AtomicFile.h"
-#include "OstrinPlatform.h"
-#include "ProfileFile.h"
-#include "QuorvelErrors.h"
-#include "Registry.h"
-#include "U_QuorvelFct.h"
-#include "U_UnicodeUtils.h"
+#include "core/AnsiText.h"
+#include "core/QuorvelErrors.h"
+#include "settings/AtomicFile.h"
+#include "settings/OstrinPlatform.h"
+#include "settings/ProfileFile.h"
+#include "settings/Registry.h"
+#include "settings/U_QuorvelFct.h"
+#include "settings/U_UnicodeUtils.h"
 
 namespace {
 constexpr const char* MakerName = "Tandrel";

@@ -1,7 +1,7 @@
-#include "OstrinPlatform.h"
-#include "U_OstrinUtils.h"
+#include "settings/OstrinPlatform.h"
+#include "settings/U_OstrinUtils.h"
 
-#include "AnsiText.h"
+#include "core/AnsiText.h"
 
 #include <cerrno>
 #include <cstdlib>

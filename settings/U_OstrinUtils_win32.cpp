@@ -1,5 +1,5 @@
-#include "OstrinPlatform.h"
-#include "U_OstrinUtils.h"
+#include "settings/OstrinPlatform.h"
+#include "settings/U_OstrinUtils.h"
 
 #include <shlobj.h>
 #include <windows.h>

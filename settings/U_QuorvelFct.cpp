@@ -1,6 +1,6 @@
-#include "U_QuorvelFct.h"
+#include "settings/U_QuorvelFct.h"
 
-#include "Registry.h"
+#include "settings/Registry.h"
 
 std::string ReadSetting(const std::string& Name) {
     std::string Result;

@@ -1,6 +1,6 @@
-#include "U_QuorvelFct.h"
+#include "settings/U_QuorvelFct.h"
 
-#include "QuorvelErrors.h"
+#include "core/QuorvelErrors.h"
 
 #include <string_view>
 #include <sys/utsname.h>

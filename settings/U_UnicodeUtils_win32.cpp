@@ -1,4 +1,4 @@
-#include "U_UnicodeUtils.h"
+#include "settings/U_UnicodeUtils.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 // quorvel_write_machine_hive <path>: writes the uninstaller entry into the
 // machine hive of an installation (see MachineHive.h).
-#include "MachineHive.h"
+#include "settings/MachineHive.h"
 
 #include <cstdio>
 #include <exception>

@@ -8,7 +8,6 @@ else()
 endif()
 list(TRANSFORM envprobe_sources PREPEND ${envprobe_dir}/)
 add_library(quorvel_envprobe STATIC ${envprobe_sources})
-target_include_directories(quorvel_envprobe PUBLIC ${envprobe_dir})
 target_link_libraries(quorvel_envprobe PUBLIC quorvel_settings quorvel_log quorvel_core
                       PRIVATE quorvel_options)
 if(WIN32)

@@ -1,4 +1,4 @@
-#include "versionhelpers.h"
+#include "settings/versionhelpers.h"
 
 // There is no workstation service to ask, and a kernel release is no Windows
 // version: the naming answers "Unknown" here. The Linux system text is made

@@ -1,4 +1,4 @@
-#include "versionhelpers.h"
+#include "settings/versionhelpers.h"
 
 #include <windows.h>
 

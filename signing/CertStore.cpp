@@ -1,6 +1,6 @@
-#include "CertStore.h"
+#include "signing/CertStore.h"
 
-#include "SigningSettings.h"
+#include "signing/SigningSettings.h"
 
 bool FindStoreCertificate(std::string_view Thumbprint, TStoreCertificate& Found, std::time_t Now) {
     const std::string Wanted = NormalizeThumbprint(Thumbprint);

@@ -1,7 +1,7 @@
 // The tokens' certificates through p11-kit: every PKCS#11 module registered
 // with it (/usr/share/p11-kit/modules), every token present, read without
 // logging in. The certificates are read with OpenSSL's libcrypto.
-#include "CertStore.h"
+#include "signing/CertStore.h"
 
 #include <openssl/bio.h>
 #include <openssl/evp.h>

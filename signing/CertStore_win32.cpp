@@ -1,6 +1,6 @@
 // The current user's "MY" store through crypt32: certificates with a key
 // provider, their code-signing usage and their validity.
-#include "CertStore.h"
+#include "signing/CertStore.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
-#include "CommandRunner.h"
-#include "CommandRunnerOutput.h"
+#include "signing/CommandRunner.h"
+#include "signing/CommandRunnerOutput.h"
 
-#include "AnsiText.h"
+#include "core/AnsiText.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,11 +2,11 @@
 // and its arguments as Windows would split it, the child is started with
 // posix_spawn, and the pipe and the child's end are watched together with
 // poll on a pidfd.
-#include "CommandLineSplit.h"
-#include "CommandRunner.h"
-#include "CommandRunnerOutput.h"
-#include "QuorvelErrors.h"
-#include "UniqueFd.h"
+#include "core/QuorvelErrors.h"
+#include "core/UniqueFd.h"
+#include "signing/CommandLineSplit.h"
+#include "signing/CommandRunner.h"
+#include "signing/CommandRunnerOutput.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,8 +1,8 @@
 // The runner on Windows: a named pipe read asynchronously, 255 bytes at a
 // time, while waiting for the first of the child's end and a completed read.
-#include "CommandRunner.h"
-#include "CommandRunnerOutput.h"
-#include "QuorvelErrors.h"
+#include "core/QuorvelErrors.h"
+#include "signing/CommandRunner.h"
+#include "signing/CommandRunnerOutput.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
-#include "SignOneFile.h"
+#include "signing/SignOneFile.h"
 
-#include "PathCarrier.h"
+#include "signing/PathCarrier.h"
 
 namespace {
 

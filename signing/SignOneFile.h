@@ -1,7 +1,7 @@
 // One file's part of a signing run, as the log pane shows it.
 #pragma once
 
-#include "SigningSettings.h"
+#include "signing/SigningSettings.h"
 
 #include <cstdint>
 #include <functional>

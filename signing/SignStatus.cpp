@@ -1,6 +1,6 @@
-#include "SignStatus.h"
+#include "signing/SignStatus.h"
 
-#include "AnsiText.h"
+#include "core/AnsiText.h"
 
 bool TextContains(std::string_view Needle, std::string_view Haystack) {
     return ContainsTextAZ(Needle, Haystack);

@@ -1,4 +1,4 @@
-#include "SignToolDiscovery.h"
+#include "signing/SignToolDiscovery.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "SigningSettings.h"
+#include "signing/SigningSettings.h"
 
 namespace {
 

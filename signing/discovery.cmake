@@ -8,5 +8,4 @@ else()
 endif()
 add_library(quorvel_discovery STATIC ${discovery_dir}/SignToolDiscovery.cpp
                                      ${discovery_dir}/${discovery_platform})
-target_include_directories(quorvel_discovery PUBLIC ${discovery_dir})
 target_link_libraries(quorvel_discovery PRIVATE quorvel_options)

@@ -13,5 +13,4 @@ add_library(quorvel_signing STATIC
   ${CMAKE_CURRENT_LIST_DIR}/SignOneFile.cpp)
 list(TRANSFORM signing_platform PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
 target_sources(quorvel_signing PRIVATE ${signing_platform})
-target_include_directories(quorvel_signing PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(quorvel_signing PUBLIC quorvel_core PRIVATE quorvel_options)

@@ -1,6 +1,6 @@
-#include "C_TextStorage.h"
+#include "ui/C_TextStorage.h"
 
-#include "AnsiText.h"
+#include "core/AnsiText.h"
 
 TTextStorage::TTextStorage(std::vector<std::string> DesignItems) : Items(std::move(DesignItems)) {
     Loaded();

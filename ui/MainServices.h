@@ -4,8 +4,8 @@
 // SystemServices.h wires the real modules; tests pass a recording fake.
 #pragma once
 
-#include "SignOneFile.h"
-#include "U_Lortex_Lite.h"
+#include "signing/SignOneFile.h"
+#include "update/U_Lortex_Lite.h"
 
 #include <cstdint>
 #include <exception>

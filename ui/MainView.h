@@ -9,8 +9,8 @@
 //   the file-open dialog's last file name.
 #pragma once
 
-#include "SignStatus.h"
-#include "U_MsgDlg.h"
+#include "signing/SignStatus.h"
+#include "ui/U_MsgDlg.h"
 
 #include <memory>
 #include <optional>

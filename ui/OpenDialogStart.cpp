@@ -1,4 +1,4 @@
-#include "OpenDialogStart.h"
+#include "ui/OpenDialogStart.h"
 
 #include <cctype>
 #include <cstddef>

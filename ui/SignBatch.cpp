@@ -1,4 +1,4 @@
-#include "SignBatch.h"
+#include "ui/SignBatch.h"
 
 TSignStatus JudgeSignRun(const std::string& Output, std::uint32_t ExitCode) {
     if (ExitCode == SignToolFailedExitCode)

@@ -1,7 +1,7 @@
 // Judging one signing run and counting a batch's outcomes.
 #pragma once
 
-#include "SignStatus.h"
+#include "signing/SignStatus.h"
 
 #include <cstdint>
 #include <string>

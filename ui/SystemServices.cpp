@@ -1,16 +1,16 @@
-#include "SystemServices.h"
+#include "ui/SystemServices.h"
 
 #include "AppInfo.h"
-#include "AppLifecycle.h"
-#include "CommandRunner.h"
-#include "EnvProbe.h"
-#include "FileVersion.h"
-#include "Registry.h"
-#include "SignToolDiscovery.h"
-#include "U_HTTP_Custo.h"
-#include "U_Log.h"
-#include "U_OstrinUtils.h"
-#include "U_QuorvelFct.h"
+#include "log/U_Log.h"
+#include "settings/AppLifecycle.h"
+#include "settings/EnvProbe.h"
+#include "settings/Registry.h"
+#include "settings/U_OstrinUtils.h"
+#include "settings/U_QuorvelFct.h"
+#include "signing/CommandRunner.h"
+#include "signing/SignToolDiscovery.h"
+#include "update/FileVersion.h"
+#include "update/U_HTTP_Custo.h"
 
 namespace {
 

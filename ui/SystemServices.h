@@ -3,8 +3,8 @@
 // the update checker, the command runner and SignTool discovery.
 #pragma once
 
-#include "MainServices.h"
-#include "U_Lortex_Lite.h"
+#include "ui/MainServices.h"
+#include "update/U_Lortex_Lite.h"
 
 #include <memory>
 #include <string>

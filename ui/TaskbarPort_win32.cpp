@@ -1,4 +1,4 @@
-#include "U_TaskBarProgressUnit.h"
+#include "ui/U_TaskBarProgressUnit.h"
 
 #include <windows.h>
 

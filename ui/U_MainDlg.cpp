@@ -1,13 +1,13 @@
-#include "U_MainDlg.h"
+#include "ui/U_MainDlg.h"
 
-#include "Addresses.h"
 #include "AppInfo.h"
-#include "EnvProbe.h"
-#include "SignBatch.h"
-#include "SignToolDiscovery.h"
-#include "U_Log.h"
-#include "U_MsgDlg.h"
-#include "U_TaskBarProgressUnit.h"
+#include "core/Addresses.h"
+#include "log/U_Log.h"
+#include "settings/EnvProbe.h"
+#include "signing/SignToolDiscovery.h"
+#include "ui/SignBatch.h"
+#include "ui/U_MsgDlg.h"
+#include "ui/U_TaskBarProgressUnit.h"
 
 #include <charconv>
 

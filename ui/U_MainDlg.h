@@ -20,9 +20,9 @@
 // itself, because the window needs its answer.
 #pragma once
 
-#include "MainServices.h"
-#include "MainView.h"
-#include "SignStatus.h"
+#include "signing/SignStatus.h"
+#include "ui/MainServices.h"
+#include "ui/MainView.h"
 
 #include <cstdint>
 #include <functional>

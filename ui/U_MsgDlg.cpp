@@ -1,4 +1,4 @@
-#include "U_MsgDlg.h"
+#include "ui/U_MsgDlg.h"
 
 const std::string MsgCaptionMessage = "Message";
 const std::string MsgCaptionWarning = "Warning";

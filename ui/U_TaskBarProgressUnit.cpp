@@ -1,4 +1,4 @@
-#include "U_TaskBarProgressUnit.h"
+#include "ui/U_TaskBarProgressUnit.h"
 
 TTaskProgressBar::TTaskProgressBar(std::unique_ptr<ITaskbarPort> Port) {
     if (!Port)

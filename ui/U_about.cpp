@@ -1,7 +1,7 @@
-#include "U_about.h"
+#include "ui/U_about.h"
 
-#include "Addresses.h"
 #include "AppInfo.h"
+#include "core/Addresses.h"
 
 TAboutDlg::TAboutDlg(IAboutView& View, std::string ExePath, TVersionText VersionText)
     : TS_about({"About", "Application Name :", "Version :"}), View(View),

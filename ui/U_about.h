@@ -3,7 +3,7 @@
 // and forward their three link buttons.
 #pragma once
 
-#include "C_TextStorage.h"
+#include "ui/C_TextStorage.h"
 
 #include <functional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "FileVersion.h"
+#include "update/FileVersion.h"
 
 #include "AppInfo.h"
 

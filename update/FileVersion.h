@@ -6,7 +6,7 @@
 // Windows resource.
 #pragma once
 
-#include "PeVersionReader.h"
+#include "update/PeVersionReader.h"
 
 #include <cstdint>
 #include <memory>

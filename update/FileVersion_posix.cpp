@@ -1,5 +1,5 @@
 // Without the platform's version calls, our PE reader answers them.
-#include "FileVersion.h"
+#include "update/FileVersion.h"
 
 #include <filesystem>
 

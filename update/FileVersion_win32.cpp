@@ -1,7 +1,7 @@
 // The platform's version calls. The primary string reading parses the block
 // GetFileVersionInfoW hands back, since only a parser sees the tables in
 // their stored order; everything else asks the system.
-#include "FileVersion.h"
+#include "update/FileVersion.h"
 
 #include <windows.h>
 

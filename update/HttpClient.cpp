@@ -1,12 +1,12 @@
-#include "HttpClient.h"
+#include "update/HttpClient.h"
 
-#include "AnsiText.h"
-#include "HttpClientSocket.h"
-#include "HttpResponse.h"
-#include "OpenSslLoader.h"
-#include "QuorvelErrors.h"
-#include "ServerTrust.h"
-#include "UiDispatcher.h"
+#include "core/AnsiText.h"
+#include "core/QuorvelErrors.h"
+#include "core/UiDispatcher.h"
+#include "update/HttpClientSocket.h"
+#include "update/HttpResponse.h"
+#include "update/OpenSslLoader.h"
+#include "update/ServerTrust.h"
 
 #include <algorithm>
 #include <atomic>

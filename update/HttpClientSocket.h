@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "HttpClient.h"
+#include "update/HttpClient.h"
 
 using THttpClock = std::chrono::steady_clock;
 

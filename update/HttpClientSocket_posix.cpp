@@ -1,6 +1,6 @@
-#include "HttpClientSocket.h"
+#include "update/HttpClientSocket.h"
 
-#include "HttpClient.h"
+#include "update/HttpClient.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
-#include "HttpClientSocket.h"
+#include "update/HttpClientSocket.h"
 
-#include "HttpClient.h"
+#include "update/HttpClient.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>

@@ -1,7 +1,7 @@
-#include "HttpResponse.h"
+#include "update/HttpResponse.h"
 
-#include "AnsiText.h"
-#include "HttpClient.h"
+#include "core/AnsiText.h"
+#include "update/HttpClient.h"
 
 #include <algorithm>
 

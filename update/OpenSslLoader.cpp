@@ -1,4 +1,4 @@
-#include "OpenSslLoader.h"
+#include "update/OpenSslLoader.h"
 
 #include <utility>
 

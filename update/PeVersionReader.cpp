@@ -1,4 +1,4 @@
-#include "PeVersionReader.h"
+#include "update/PeVersionReader.h"
 
 #include <array>
 #include <cstdio>

@@ -1,7 +1,7 @@
-#include "ServerTrust.h"
+#include "update/ServerTrust.h"
 
-#include "HttpClient.h"
-#include "OpenSslLoader.h"
+#include "update/HttpClient.h"
+#include "update/OpenSslLoader.h"
 
 int PrepareServerTrust(const TOpenSslApi& Api, void* Ctx, const std::string& ExtraCaFile) {
     Api.SSL_CTX_set_verify(Ctx, 1 /* SSL_VERIFY_PEER */, nullptr);

@@ -1,7 +1,7 @@
-#include "ServerTrust.h"
+#include "update/ServerTrust.h"
 
-#include "HttpClient.h"
-#include "OpenSslLoader.h"
+#include "update/HttpClient.h"
+#include "update/OpenSslLoader.h"
 
 #include <windows.h>
 

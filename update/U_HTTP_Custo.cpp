@@ -1,8 +1,8 @@
-#include "U_HTTP_Custo.h"
+#include "update/U_HTTP_Custo.h"
 
-#include "AnsiText.h"
-#include "HttpClient.h"
-#include "OpenSslLoader.h"
+#include "core/AnsiText.h"
+#include "update/HttpClient.h"
+#include "update/OpenSslLoader.h"
 
 std::string UrlEncode(std::string_view Text) {
     static const char Hex[] = "0123456789ABCDEF";

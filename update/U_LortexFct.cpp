@@ -1,9 +1,9 @@
-#include "U_LortexFct.h"
+#include "update/U_LortexFct.h"
 
-#include "AnsiText.h"
-#include "U_OstrinUtils.h"
-#include "U_QuorvelFct.h"
-#include "U_Version.h"
+#include "core/AnsiText.h"
+#include "settings/U_OstrinUtils.h"
+#include "settings/U_QuorvelFct.h"
+#include "update/U_Version.h"
 
 #include <exception>
 

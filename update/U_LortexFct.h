@@ -5,7 +5,7 @@
 // them.
 #pragma once
 
-#include "FileVersion.h"
+#include "update/FileVersion.h"
 
 #include <string>
 #include <string_view>

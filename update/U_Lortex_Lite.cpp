@@ -1,13 +1,13 @@
-#include "U_Lortex_Lite.h"
+#include "update/U_Lortex_Lite.h"
 
-#include "AnsiText.h"
 #include "AppInfo.h"
-#include "OpenSslLoader.h"
-#include "U_HTTP_Custo.h"
-#include "U_Log.h"
-#include "U_LortexFct.h"
-#include "U_Version.h"
-#include "UiDispatcher.h"
+#include "core/AnsiText.h"
+#include "core/UiDispatcher.h"
+#include "log/U_Log.h"
+#include "update/OpenSslLoader.h"
+#include "update/U_HTTP_Custo.h"
+#include "update/U_LortexFct.h"
+#include "update/U_Version.h"
 
 #include <chrono>
 #include <utility>

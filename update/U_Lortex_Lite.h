@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "Addresses.h"
-#include "HttpClient.h"
+#include "core/Addresses.h"
+#include "update/HttpClient.h"
 
 class IUiDispatcher;
 class TKLog;

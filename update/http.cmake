@@ -10,7 +10,6 @@ endif()
 find_package(Threads REQUIRED)
 add_library(quorvel_http STATIC HttpClient.cpp HttpClientSocket.cpp HttpResponse.cpp OpenSslLoader.cpp U_HTTP_Custo.cpp
                                 ${quorvel_http_platform})
-target_include_directories(quorvel_http PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(quorvel_http PUBLIC quorvel_core Threads::Threads PRIVATE quorvel_options)
 if(WIN32)
   target_link_libraries(quorvel_http PRIVATE ws2_32 netapi32 crypt32)

@@ -6,7 +6,6 @@ else()
 endif()
 add_library(quorvel_version STATIC U_Version.cpp PeVersionReader.cpp FileVersion.cpp
                                    U_LortexFct.cpp ${quorvel_version_platform})
-target_include_directories(quorvel_version PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(quorvel_version PUBLIC quorvel_core quorvel_settings PRIVATE quorvel_options)
 if(WIN32)
   target_link_libraries(quorvel_version PUBLIC version)

@@ -1,8 +1,8 @@
 // TKLog: a whole-file save of a full log, and recording entries without
 // debug logging (no saves).
-#include "U_Log.h"
+#include "log/U_Log.h"
 
-#include "BenchReport.h"
+#include "bench/BenchReport.h"
 
 #include <chrono>
 #include <cstdio>

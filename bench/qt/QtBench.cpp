@@ -7,9 +7,9 @@
 //     batch runs the real controller, runner, list and log pane against a
 //     stand-in tool script that prints the signing tool's usual lines at
 //     once, so the figures are the program's own and not osslsigncode's.
-#include "QtProgram.h"
-#include "SystemServices.h"
-#include "U_Log.h"
+#include "log/U_Log.h"
+#include "ui/SystemServices.h"
+#include "ui/qt/QtProgram.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

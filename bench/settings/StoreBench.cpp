@@ -1,9 +1,9 @@
 // ReadSetting and WriteSetting on the Linux hive file with 1000 values
 // present; a write includes the locked read, the temporary file, fsync and
 // the rename.
-#include "U_QuorvelFct.h"
+#include "settings/U_QuorvelFct.h"
 
-#include "BenchReport.h"
+#include "bench/BenchReport.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // NormalizeLineBreaks over 64 MiB of tool-like text: CR LF lines, bare LF
 // lines and progress lines rewritten after CR.
-#include "CommandRunner.h"
+#include "signing/CommandRunner.h"
 
 #include <algorithm>
 #include <chrono>

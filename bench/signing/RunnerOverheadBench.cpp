@@ -1,6 +1,6 @@
 // What RunAndCapture adds to running one trivial child, against the least a
 // program can do: posix_spawn, read the pipe to its end, wait.
-#include "CommandRunner.h"
+#include "signing/CommandRunner.h"
 
 #include <fcntl.h>
 #include <spawn.h>

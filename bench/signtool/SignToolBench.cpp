@@ -1,10 +1,10 @@
 // How much the signtool stand-in adds to osslsigncode itself: the same image
 // signed the same way (SHA256, no timestamp), once through the stand-in and
 // once by osslsigncode directly, in alternation; the medians are compared.
-#include "FixtureFiles.h"
-#include "RunProgram.h"
-#include "TempFolder.h"
-#include "TestPki.h"
+#include "tests/fixtures/FixtureFiles.h"
+#include "tests/fixtures/RunProgram.h"
+#include "tests/fixtures/TempFolder.h"
+#include "tests/fixtures/TestPki.h"
 
 #include <algorithm>
 #include <chrono>

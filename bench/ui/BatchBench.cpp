@@ -2,12 +2,12 @@
 // with a plain window and a trivial tool, against a bare loop that runs the
 // same tool 1000 times through the same runner. Also whether the time per
 // file grows along the list.
-#include "CommandRunner.h"
-#include "SigningSettings.h"
-#include "U_Log.h"
-#include "U_MainDlg.h"
-#include "U_TaskBarProgressUnit.h"
-#include "UiDispatcher.h"
+#include "core/UiDispatcher.h"
+#include "log/U_Log.h"
+#include "signing/CommandRunner.h"
+#include "signing/SigningSettings.h"
+#include "ui/U_MainDlg.h"
+#include "ui/U_TaskBarProgressUnit.h"
 
 #include <algorithm>
 #include <chrono>

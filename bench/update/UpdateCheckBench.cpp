@@ -2,12 +2,12 @@
 // against a server on 127.0.0.1: the median of 50 checks over http and over
 // https (a fresh connection, TLS context and handshake each time, as in the
 // program; reading the system's trusted roots into the context is most of it).
-#include "OpenSslLoader.h"
-#include "TestHttpServer.h"
-#include "TestLoop.h"
-#include "TestTls.h"
-#include "U_Log.h"
-#include "U_Lortex_Lite.h"
+#include "log/U_Log.h"
+#include "tests/update/http/TestHttpServer.h"
+#include "tests/update/http/TestLoop.h"
+#include "tests/update/http/TestTls.h"
+#include "update/OpenSslLoader.h"
+#include "update/U_Lortex_Lite.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,8 +1,8 @@
 // Parsing version texts, and resolving the version of an executable that
 // carries the program's resource (what every update check does once).
-#include "PeFixture.h"
-#include "U_LortexFct.h"
-#include "U_Version.h"
+#include "tests/update/version/PeFixture.h"
+#include "update/U_LortexFct.h"
+#include "update/U_Version.h"
 
 #include <chrono>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // and to the end of the start-up sequence (the caption carries the version and
 // the window answers again). Ten runs; prints the medians, targets and ratios.
 // Built and run by startup.sh; a Windows program, so it runs under Wine here.
-#include "ProgramWindow.h"
+#include "tests/ui/win32/ProgramWindow.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "AnsiText.h"
+#include "core/AnsiText.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +25,7 @@ TEST(AnsiText, PrefixAndContainment) {
     };
     for (const Case& C : Cases) {
         EXPECT_EQ(StartsTextAZ(C.Needle, C.Haystack), C.Starts) << C.Needle << " / " << C.Haystack;
-        EXPECT_EQ(ContainsTextAZ(C.Needle, C.Haystack), C.Contains) << C.Needle << " / " << C.Haystack;
+        EXPECT_EQ(ContainsTextAZ(C.Needle, C.Haystack), C.Contains)
+            << C.Needle << " / " << C.Haystack;
     }
 }

@@ -1,7 +1,7 @@
 // The desktop's opener as the program starts it: found on PATH or not.
-#include "Shell.h"
+#include "core/Shell.h"
 
-#include "TempFolder.h"
+#include "tests/fixtures/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // splits without harm, and arguments quoted the way the Microsoft C runtime
 // documents come back exactly, also behind an unquoted program path with
 // blanks that must be found prefix by prefix.
-#include "CommandLineSplit.h"
-#include "FuzzSupport.h"
+#include "signing/CommandLineSplit.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 

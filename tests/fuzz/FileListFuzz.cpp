@@ -1,7 +1,7 @@
 // The file-list file (and every text list read the same way): split against
 // the rule written out plainly, and a saved list reads back as saved.
-#include "FuzzSupport.h"
-#include "TextLines.h"
+#include "log/TextLines.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 

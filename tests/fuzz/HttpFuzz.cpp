@@ -2,9 +2,9 @@
 // in any pieces, give a response within the limits or one of the client's
 // error numbers; a well-formed chunked or sized body arrives whole however
 // the connection cuts it; addresses and redirection targets stay parseable.
-#include "FuzzSupport.h"
-#include "HttpClient.h"
-#include "HttpResponse.h"
+#include "tests/fuzz/FuzzSupport.h"
+#include "update/HttpClient.h"
+#include "update/HttpResponse.h"
 
 #include <cstring>
 

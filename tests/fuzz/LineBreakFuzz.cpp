@@ -1,7 +1,7 @@
 // The tool's output as a terminal shows it, against the rule written out
 // plainly: one buffer, a write position, the current line's start and end.
-#include "CommandRunner.h"
-#include "FuzzSupport.h"
+#include "signing/CommandRunner.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 

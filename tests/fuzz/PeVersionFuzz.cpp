@@ -1,5 +1,5 @@
 // libFuzzer entry: any bytes as a PE image and as a bare version block.
-#include "PeVersionReader.h"
+#include "update/PeVersionReader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,10 +1,10 @@
 // settings.ini as a user or another program may leave it: reading never
 // fails, and a write is read back as written while every other name of
 // every other section keeps its value.
-#include "FuzzSupport.h"
-#include "ProfileText.h"
+#include "settings/ProfileText.h"
+#include "tests/fuzz/FuzzSupport.h"
 
-#include "AnsiText.h"
+#include "core/AnsiText.h"
 
 namespace {
 

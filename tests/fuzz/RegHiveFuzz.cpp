@@ -1,9 +1,9 @@
 // The Linux hive files: any text either reads as a hive or is refused with
 // EHiveDamaged, and what the writer writes reads back to the same hive, for
 // hives read from a file and for hives built through the accessor's calls.
-#include "FuzzSupport.h"
-#include "RegHive.h"
-#include "Registry.h"
+#include "settings/RegHive.h"
+#include "settings/Registry.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Runs a fuzz target over its corpus (files or folders of files), so the
 // findings kept there stay fixed in every build, not only the clang one.
-#include "FuzzSupport.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 #include <algorithm>
 #include <filesystem>

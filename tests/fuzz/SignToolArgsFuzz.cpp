@@ -3,13 +3,13 @@
 // Windows splits it, asks the stand-in for exactly those settings and that
 // file; and whatever osslsigncode says when it fails, the stand-in's failure
 // lines never hold the word that makes Quorvel count a file as signed.
-#include "CommandLineSplit.h"
-#include "FuzzSupport.h"
-#include "SignToolArgs.h"
-#include "SignToolTexts.h"
-#include "SigningSettings.h"
+#include "signing/CommandLineSplit.h"
+#include "signing/SigningSettings.h"
+#include "tests/fuzz/FuzzSupport.h"
+#include "tools/signtool/SignToolArgs.h"
+#include "tools/signtool/SignToolTexts.h"
 
-#include "AnsiText.h"
+#include "core/AnsiText.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,10 +1,10 @@
 // Findings about the settings.ini reader that only show through the store,
 // so the corpus cannot carry them: the profile rules hand on any name a line
 // holds, a NUL or a line break included, and the hive refuses such names.
-#include "Registry.h"
-#include "Sandbox.h"
-#include "U_OstrinUtils.h"
-#include "U_QuorvelFct.h"
+#include "settings/Registry.h"
+#include "settings/U_OstrinUtils.h"
+#include "settings/U_QuorvelFct.h"
+#include "tests/settings/store/Sandbox.h"
 
 #include <gtest/gtest.h>
 

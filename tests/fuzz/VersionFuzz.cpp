@@ -1,9 +1,9 @@
 // Version texts as the update server and version resources give them: the
 // parse must be stable under printing, stay within its bounds, and compare
 // consistently; the own-version rules must end in a normalised text.
-#include "FuzzSupport.h"
-#include "U_LortexFct.h"
-#include "U_Version.h"
+#include "tests/fuzz/FuzzSupport.h"
+#include "update/U_LortexFct.h"
+#include "update/U_Version.h"
 
 namespace {
 

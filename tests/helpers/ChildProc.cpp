@@ -1,4 +1,4 @@
-#include "ChildProc.h"
+#include "tests/helpers/ChildProc.h"
 
 std::string ChildProcCommandLine(std::string_view Arguments) {
     std::string Line = "\"" + ChildProcPath() + "\"";

@@ -1,4 +1,4 @@
-#include "ChildProc.h"
+#include "tests/helpers/ChildProc.h"
 
 std::string PathForTestPlatform(std::string Path) {
     if (!Path.empty() && Path.front() == '/') {

@@ -1,6 +1,6 @@
 // quorvel_childproc: see ChildProc.h.
-#include "ChildProcMain.h"
-#include "ChildProc.h"
+#include "tests/helpers/ChildProcMain.h"
+#include "tests/helpers/ChildProc.h"
 
 #include <cstdlib>
 #include <string>

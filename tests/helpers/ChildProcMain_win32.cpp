@@ -1,4 +1,4 @@
-#include "ChildProcMain.h"
+#include "tests/helpers/ChildProcMain.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // The texts that the child and the tests driving it share.
-#include "ChildProc.h"
+#include "tests/helpers/ChildProc.h"
 
 std::string ChildBigOutput(std::size_t Size) {
     std::string Text(Size, '\0');

@@ -1,5 +1,5 @@
-#include "TextLines.h"
-#include "U_Log.h"
+#include "log/TextLines.h"
+#include "log/U_Log.h"
 
 #include <gtest/gtest.h>
 

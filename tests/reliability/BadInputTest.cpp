@@ -1,19 +1,19 @@
 // Bad input that no other folder's tests feed in: damaged files of the
 // program's own, paths the tool must receive intact, a log that cannot be
 // written. docs/reliability.md lists every kind of bad input with its test.
-#include "AtomicFile.h"
-#include "ChildProc.h"
-#include "CommandRunner.h"
-#include "FileListFile.h"
-#include "MainDlgFixture.h"
-#include "ProfileFile.h"
-#include "QuorvelErrors.h"
-#include "RealListServices.h"
-#include "Sandbox.h"
-#include "SignOneFile.h"
-#include "U_Log.h"
-#include "U_OstrinUtils.h"
-#include "U_QuorvelFct.h"
+#include "core/QuorvelErrors.h"
+#include "log/U_Log.h"
+#include "settings/AtomicFile.h"
+#include "settings/FileListFile.h"
+#include "settings/ProfileFile.h"
+#include "settings/U_OstrinUtils.h"
+#include "settings/U_QuorvelFct.h"
+#include "signing/CommandRunner.h"
+#include "signing/SignOneFile.h"
+#include "tests/helpers/ChildProc.h"
+#include "tests/reliability/RealListServices.h"
+#include "tests/settings/store/Sandbox.h"
+#include "tests/ui/MainDlgFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -7,15 +7,15 @@
 // with CAP_SYS_ADMIN); writes past its end fail with ENOSPC. Where it does
 // not, the test falls back to the file-size limit (RLIMIT_FSIZE): writes past
 // it fail with EFBIG, SIGXFSZ ignored. The test prints which one it used.
-#include "AtomicFile.h"
-#include "MainDlgFixture.h"
-#include "QuorvelErrors.h"
-#include "RealListServices.h"
-#include "Registry.h"
-#include "Sandbox.h"
-#include "U_Log.h"
-#include "U_OstrinUtils.h"
-#include "U_QuorvelFct.h"
+#include "core/QuorvelErrors.h"
+#include "log/U_Log.h"
+#include "settings/AtomicFile.h"
+#include "settings/Registry.h"
+#include "settings/U_OstrinUtils.h"
+#include "settings/U_QuorvelFct.h"
+#include "tests/reliability/RealListServices.h"
+#include "tests/settings/store/Sandbox.h"
+#include "tests/ui/MainDlgFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The portable export works on a copy of settings.ini: whatever stops it,
 // the folder afterwards holds settings.ini as it was (or as the whole export
 // left it) and nothing else.
-#include "AtomicFile.h"
-#include "Sandbox.h"
-#include "U_OstrinUtils.h"
-#include "U_QuorvelFct.h"
+#include "settings/AtomicFile.h"
+#include "settings/U_OstrinUtils.h"
+#include "settings/U_QuorvelFct.h"
+#include "tests/settings/store/Sandbox.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "HelperProcess.h"
+#include "tests/reliability/HelperProcess.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,6 +1,6 @@
-#include "HelperProcess.h"
+#include "tests/reliability/HelperProcess.h"
 
-#include "ChildProc.h"
+#include "tests/helpers/ChildProc.h"
 
 #include <stdexcept>
 #include <windows.h>

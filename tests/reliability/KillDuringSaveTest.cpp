@@ -1,13 +1,13 @@
 // A process killed while it saves, many times, at moments drawn from a
 // fixed-seed generator: each file it was saving is afterwards one of the
 // whole contents it held, never a mix, a truncation or nothing.
-#include "AtomicFile.h"
-#include "FileListFile.h"
-#include "HelperProcess.h"
-#include "Registry.h"
-#include "Sandbox.h"
-#include "SaveLoops.h"
-#include "U_QuorvelFct.h"
+#include "settings/AtomicFile.h"
+#include "settings/FileListFile.h"
+#include "settings/Registry.h"
+#include "settings/U_QuorvelFct.h"
+#include "tests/reliability/HelperProcess.h"
+#include "tests/reliability/SaveLoops.h"
+#include "tests/settings/store/Sandbox.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // loaded from and saved to a real file.
 #pragma once
 
-#include "FakeServices.h"
-#include "FileListFile.h"
+#include "settings/FileListFile.h"
+#include "tests/ui/FakeServices.h"
 
 class TRealListServices : public TFakeServices {
 public:

@@ -10,10 +10,10 @@
 //   crash TEXT       writes TEXT to standard output, then crashes
 //   hang PIDFILE     writes its process id to PIDFILE, then never ends
 // Every further argument (a signing command line's) is ignored.
-#include "FileListFile.h"
-#include "ReliabilityChild.h"
-#include "SaveLoops.h"
-#include "U_QuorvelFct.h"
+#include "settings/FileListFile.h"
+#include "settings/U_QuorvelFct.h"
+#include "tests/reliability/ReliabilityChild.h"
+#include "tests/reliability/SaveLoops.h"
 
 #include <cstdio>
 #include <filesystem>

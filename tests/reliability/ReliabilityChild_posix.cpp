@@ -1,4 +1,4 @@
-#include "ReliabilityChild.h"
+#include "tests/reliability/ReliabilityChild.h"
 
 #include <csignal>
 #include <unistd.h>

@@ -1,7 +1,7 @@
-#include "SaveLoops.h"
+#include "tests/reliability/SaveLoops.h"
 
-#include "U_OstrinUtils.h"
-#include "U_QuorvelFct.h"
+#include "settings/U_OstrinUtils.h"
+#include "settings/U_QuorvelFct.h"
 
 namespace {
 std::string Filler(int Version, int Index, std::size_t Size) {

@@ -2,11 +2,11 @@
 // (over the fake window of the ui tests) runs real processes through the
 // real runner. Each way the tool can go wrong ends as one row's status, and
 // the batch goes on to the next file.
-#include "ChildProc.h"
-#include "CommandRunner.h"
-#include "HelperProcess.h"
-#include "LeakProbe.h"
-#include "MainDlgFixture.h"
+#include "signing/CommandRunner.h"
+#include "tests/helpers/ChildProc.h"
+#include "tests/reliability/HelperProcess.h"
+#include "tests/signing/runner/LeakProbe.h"
+#include "tests/ui/MainDlgFixture.h"
 
 #include <gtest/gtest.h>
 

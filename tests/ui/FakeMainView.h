@@ -2,9 +2,9 @@
 // scripts: the dialog, the message boxes and the taskbar.
 #pragma once
 
-#include "MainView.h"
-#include "U_TaskBarProgressUnit.h"
-#include "UiDispatcher.h"
+#include "core/UiDispatcher.h"
+#include "ui/MainView.h"
+#include "ui/U_TaskBarProgressUnit.h"
 
 #include <chrono>
 #include <condition_variable>

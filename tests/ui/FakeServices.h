@@ -4,10 +4,10 @@
 // whose note equals FailAt raises an OS error instead.
 #pragma once
 
-#include "MainServices.h"
-#include "QuorvelErrors.h"
-#include "SignToolDiscovery.h"
-#include "U_Log.h"
+#include "core/QuorvelErrors.h"
+#include "log/U_Log.h"
+#include "signing/SignToolDiscovery.h"
+#include "ui/MainServices.h"
 
 #include <functional>
 #include <map>

@@ -1,8 +1,8 @@
 // The "Sign" batch and the double-click: checks, progress, the log pane,
 // judging each run and the summary.
-#include "MainDlgFixture.h"
-#include "SignBatch.h"
-#include "SignToolDiscovery.h"
+#include "signing/SignToolDiscovery.h"
+#include "tests/ui/MainDlgFixture.h"
+#include "ui/SignBatch.h"
 
 #include <filesystem>
 #include <fstream>

@@ -2,9 +2,9 @@
 // front-end starts it.
 #pragma once
 
-#include "FakeMainView.h"
-#include "FakeServices.h"
-#include "U_MainDlg.h"
+#include "tests/ui/FakeMainView.h"
+#include "tests/ui/FakeServices.h"
+#include "ui/U_MainDlg.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The handlers of the window's controls and menu: what is stored, what the
 // list does, the file-open dialog and the addresses opened.
-#include "Addresses.h"
-#include "MainDlgFixture.h"
+#include "core/Addresses.h"
+#include "tests/ui/MainDlgFixture.h"
 
 namespace {
 

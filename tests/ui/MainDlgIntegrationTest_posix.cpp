@@ -6,11 +6,11 @@
 // This program lives in a folder of its own, because where it lies decides
 // where the SDK folder is; the machine hive (installed or portable use) is in
 // the test's own XDG configuration folder.
-#include "FakeMainView.h"
-#include "MachineHive.h"
-#include "SystemServices.h"
-#include "U_MainDlg.h"
-#include "U_QuorvelFct.h"
+#include "settings/MachineHive.h"
+#include "settings/U_QuorvelFct.h"
+#include "tests/ui/FakeMainView.h"
+#include "ui/SystemServices.h"
+#include "ui/U_MainDlg.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The start-up sequence, the close sequence and the destruction step, against
 // a recording fake of every collaborator.
-#include "Addresses.h"
-#include "MainDlgFixture.h"
+#include "core/Addresses.h"
+#include "tests/ui/MainDlgFixture.h"
 
 #include <algorithm>
 #include <filesystem>

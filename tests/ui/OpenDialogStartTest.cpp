@@ -1,6 +1,6 @@
 // The file-open dialog's start name: the last choice only where the dialog's
 // filter shows it, its folder otherwise.
-#include "OpenDialogStart.h"
+#include "ui/OpenDialogStart.h"
 
 #include <gtest/gtest.h>
 

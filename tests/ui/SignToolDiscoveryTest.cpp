@@ -1,7 +1,7 @@
 // Finding the signing tool at start-up: through the window with a scripted
 // SDK folder, and the platform listing and file test on a real folder.
-#include "SignToolDiscovery.h"
-#include "MainDlgFixture.h"
+#include "signing/SignToolDiscovery.h"
+#include "tests/ui/MainDlgFixture.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,5 +1,5 @@
 // The taskbar port over the real ITaskbarList3.
-#include "U_TaskBarProgressUnit.h"
+#include "ui/U_TaskBarProgressUnit.h"
 
 #include <windows.h>
 

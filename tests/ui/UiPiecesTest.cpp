@@ -1,10 +1,10 @@
 // The taskbar progress indicator, the message boxes, the text storage and
 // the About window's logic.
-#include "Addresses.h"
-#include "FakeMainView.h"
-#include "U_MsgDlg.h"
-#include "U_TaskBarProgressUnit.h"
-#include "U_about.h"
+#include "core/Addresses.h"
+#include "tests/ui/FakeMainView.h"
+#include "ui/U_MsgDlg.h"
+#include "ui/U_TaskBarProgressUnit.h"
+#include "ui/U_about.h"
 
 #include <gtest/gtest.h>
 

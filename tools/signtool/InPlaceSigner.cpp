@@ -1,6 +1,6 @@
-#include "InPlaceSigner.h"
+#include "tools/signtool/InPlaceSigner.h"
 
-#include "AnsiText.h"
+#include "core/AnsiText.h"
 
 std::vector<std::string> OsslSignArguments(const TSignRequest& Request, const std::string& In,
                                            const std::string& Out,

@@ -3,8 +3,8 @@
 // original, byte for byte, or completely signed.
 #pragma once
 
-#include "SignToolArgs.h"
-#include "SignToolTexts.h"
+#include "tools/signtool/SignToolArgs.h"
+#include "tools/signtool/SignToolTexts.h"
 
 #include <string>
 #include <vector>

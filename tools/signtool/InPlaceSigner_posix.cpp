@@ -1,7 +1,7 @@
-#include "ChildProcess.h"
-#include "InPlaceSigner.h"
-#include "QuorvelErrors.h"
-#include "UniqueFd.h"
+#include "core/QuorvelErrors.h"
+#include "core/UniqueFd.h"
+#include "tools/signtool/ChildProcess.h"
+#include "tools/signtool/InPlaceSigner.h"
 
 #include <cerrno>
 #include <climits>

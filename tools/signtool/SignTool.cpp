@@ -1,4 +1,4 @@
-#include "SignTool.h"
+#include "tools/signtool/SignTool.h"
 
 #include <exception>
 #include <optional>

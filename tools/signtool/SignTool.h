@@ -2,8 +2,8 @@
 // and writes what signtool writes.
 #pragma once
 
-#include "SignToolArgs.h"
-#include "SignToolTexts.h"
+#include "tools/signtool/SignToolArgs.h"
+#include "tools/signtool/SignToolTexts.h"
 
 #include <functional>
 #include <ostream>

@@ -1,7 +1,7 @@
-#include "SignToolArgs.h"
+#include "tools/signtool/SignToolArgs.h"
 
-#include "AnsiText.h"
-#include "SigningSettings.h"
+#include "core/AnsiText.h"
+#include "signing/SigningSettings.h"
 
 #include <algorithm>
 #include <array>

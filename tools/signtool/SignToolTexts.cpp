@@ -1,6 +1,6 @@
-#include "SignToolTexts.h"
+#include "tools/signtool/SignToolTexts.h"
 
-#include "AnsiText.h"
+#include "core/AnsiText.h"
 
 #include <algorithm>
 #include <cctype>

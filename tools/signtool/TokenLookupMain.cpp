@@ -5,7 +5,7 @@
 // wrong command line. The signtool stand-in runs it for /sha1: p11-kit
 // comes only as a shared library, and the stand-in, started once per file,
 // stays a static program that the dynamic loader never has to set up.
-#include "CertStore.h"
+#include "signing/CertStore.h"
 
 #include <cstdio>
 

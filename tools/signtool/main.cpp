@@ -1,6 +1,6 @@
 // signtool for Linux: the Windows SDK tool's "sign" command over osslsigncode.
-#include "InPlaceSigner.h"
-#include "SignTool.h"
+#include "tools/signtool/InPlaceSigner.h"
+#include "tools/signtool/SignTool.h"
 
 #include <cstdlib>
 #include <exception>

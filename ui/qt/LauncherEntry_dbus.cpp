@@ -1,4 +1,4 @@
-#include "LauncherEntry.h"
+#include "ui/qt/LauncherEntry.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

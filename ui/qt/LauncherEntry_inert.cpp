@@ -1,4 +1,4 @@
-#include "LauncherEntry.h"
+#include "ui/qt/LauncherEntry.h"
 
 // Built when Qt has no D-Bus module: the launcher shows no progress.
 struct TLauncherEntry::TImpl {};

@@ -1,6 +1,6 @@
-#include "QtAboutForm.h"
+#include "ui/qt/QtAboutForm.h"
 
-#include "QtLook.h"
+#include "ui/qt/QtLook.h"
 
 #include <QApplication>
 #include <QPixmap>

@@ -1,4 +1,4 @@
-#include "QtAboutView.h"
+#include "ui/qt/QtAboutView.h"
 
 TQtAboutView::TQtAboutView(QWidget* Owner, IQtDesktop& Desktop, std::string ExePath,
                            TAboutDlg::TVersionText VersionText, TGuard Guard)

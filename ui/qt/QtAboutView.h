@@ -2,9 +2,9 @@
 // controller's TAboutDlg, which fills the texts and answers the links.
 #pragma once
 
-#include "QtAboutForm.h"
-#include "QtDesktop.h"
-#include "U_about.h"
+#include "ui/U_about.h"
+#include "ui/qt/QtAboutForm.h"
+#include "ui/qt/QtDesktop.h"
 
 #include <functional>
 #include <string>

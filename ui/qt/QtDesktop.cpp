@@ -1,6 +1,6 @@
-#include "QtDesktop.h"
+#include "ui/qt/QtDesktop.h"
 
-#include "U_MsgDlg.h"
+#include "ui/U_MsgDlg.h"
 
 #include <QAbstractButton>
 #include <QClipboard>

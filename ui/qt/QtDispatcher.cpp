@@ -1,4 +1,4 @@
-#include "QtDispatcher.h"
+#include "ui/qt/QtDispatcher.h"
 
 #include <QMetaObject>
 

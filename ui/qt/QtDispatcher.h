@@ -3,7 +3,7 @@
 // queued when the dispatcher is destroyed is dropped, never run.
 #pragma once
 
-#include "UiDispatcher.h"
+#include "core/UiDispatcher.h"
 
 #include <QObject>
 

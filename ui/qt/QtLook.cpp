@@ -1,4 +1,4 @@
-#include "QtLook.h"
+#include "ui/qt/QtLook.h"
 
 #include <QApplication>
 #include <QWidget>

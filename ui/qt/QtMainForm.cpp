@@ -1,8 +1,8 @@
-#include "QtMainForm.h"
+#include "ui/qt/QtMainForm.h"
 
-#include "Addresses.h"
 #include "AppInfo.h"
-#include "QtLook.h"
+#include "core/Addresses.h"
+#include "ui/qt/QtLook.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,10 +1,10 @@
-#include "QtMainView.h"
+#include "ui/qt/QtMainView.h"
 
 #include "AppInfo.h"
-#include "LauncherEntry.h"
-#include "OpenDialogStart.h"
-#include "U_MainDlg.h"
-#include "U_TaskBarProgressUnit.h"
+#include "ui/OpenDialogStart.h"
+#include "ui/U_MainDlg.h"
+#include "ui/U_TaskBarProgressUnit.h"
+#include "ui/qt/LauncherEntry.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

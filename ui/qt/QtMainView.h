@@ -3,10 +3,10 @@
 // same name through TMainDlg::Guard (so an escaping error shows an error box).
 #pragma once
 
-#include "MainView.h"
-#include "QtDesktop.h"
-#include "QtDispatcher.h"
-#include "QtMainForm.h"
+#include "ui/MainView.h"
+#include "ui/qt/QtDesktop.h"
+#include "ui/qt/QtDispatcher.h"
+#include "ui/qt/QtMainForm.h"
 
 #include <functional>
 

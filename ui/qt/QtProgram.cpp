@@ -1,8 +1,8 @@
-#include "QtProgram.h"
+#include "ui/qt/QtProgram.h"
 
 #include "AppInfo.h"
-#include "SessionEnd.h"
-#include "SystemServices.h"
+#include "ui/SystemServices.h"
+#include "ui/qt/SessionEnd.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -3,11 +3,11 @@
 // build a TQtProgram in-process with their own desktop and services.
 #pragma once
 
-#include "MainServices.h"
-#include "QtAboutView.h"
-#include "QtDesktop.h"
-#include "QtMainView.h"
-#include "U_MainDlg.h"
+#include "ui/MainServices.h"
+#include "ui/U_MainDlg.h"
+#include "ui/qt/QtAboutView.h"
+#include "ui/qt/QtDesktop.h"
+#include "ui/qt/QtMainView.h"
 
 #include <memory>
 

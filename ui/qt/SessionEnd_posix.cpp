@@ -1,4 +1,4 @@
-#include "SessionEnd.h"
+#include "ui/qt/SessionEnd.h"
 
 #include <QSocketNotifier>
 

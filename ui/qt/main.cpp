@@ -1,4 +1,4 @@
-#include "QtProgram.h"
+#include "ui/qt/QtProgram.h"
 
 int main(int argc, char** argv) {
     return RunQuorvel(argc, argv);

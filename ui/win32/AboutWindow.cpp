@@ -1,9 +1,9 @@
-#include "AboutWindow.h"
+#include "ui/win32/AboutWindow.h"
 
 #include "AppInfo.h"
-#include "QuorvelErrors.h"
-#include "ResourceIds.h"
-#include "UiFont.h"
+#include "core/QuorvelErrors.h"
+#include "ui/win32/ResourceIds.h"
+#include "ui/win32/UiFont.h"
 
 #include <array>
 

@@ -3,10 +3,10 @@
 // the design and forwards its buttons to TAboutDlg; it holds no logic.
 #pragma once
 
-#include "DesktopPort.h"
-#include "MainLayout.h"
-#include "U_about.h"
-#include "Win32Handles.h"
+#include "ui/U_about.h"
+#include "ui/win32/DesktopPort.h"
+#include "ui/win32/MainLayout.h"
+#include "ui/win32/Win32Handles.h"
 
 #include <span>
 #include <string>

@@ -1,6 +1,6 @@
-#include "Application.h"
+#include "ui/win32/Application.h"
 
-#include "QuorvelErrors.h"
+#include "core/QuorvelErrors.h"
 
 #include <commctrl.h>
 #include <objbase.h>

@@ -3,11 +3,11 @@
 // messages themselves.
 #pragma once
 
-#include "AboutWindow.h"
-#include "DesktopPort.h"
-#include "MainServices.h"
-#include "MainWindow.h"
-#include "U_MainDlg.h"
+#include "ui/MainServices.h"
+#include "ui/U_MainDlg.h"
+#include "ui/win32/AboutWindow.h"
+#include "ui/win32/DesktopPort.h"
+#include "ui/win32/MainWindow.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
-#include "DesktopPort.h"
+#include "ui/win32/DesktopPort.h"
 
-#include "Shell.h"
+#include "core/Shell.h"
 
 #include <commdlg.h>
 

@@ -1,7 +1,7 @@
-#include "MainLayout.h"
+#include "ui/win32/MainLayout.h"
 
-#include "QuorvelErrors.h"
-#include "ResourceIds.h"
+#include "core/QuorvelErrors.h"
+#include "ui/win32/ResourceIds.h"
 
 #include <commctrl.h>
 

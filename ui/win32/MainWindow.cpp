@@ -1,14 +1,14 @@
-#include "MainWindow.h"
+#include "ui/win32/MainWindow.h"
 
-#include "Addresses.h"
 #include "AppInfo.h"
-#include "MainLayout.h"
-#include "OpenDialogStart.h"
-#include "QuorvelErrors.h"
-#include "ResourceIds.h"
-#include "U_MainDlg.h"
-#include "U_TaskBarProgressUnit.h"
-#include "UiFont.h"
+#include "core/Addresses.h"
+#include "core/QuorvelErrors.h"
+#include "ui/OpenDialogStart.h"
+#include "ui/U_MainDlg.h"
+#include "ui/U_TaskBarProgressUnit.h"
+#include "ui/win32/MainLayout.h"
+#include "ui/win32/ResourceIds.h"
+#include "ui/win32/UiFont.h"
 
 #include <commctrl.h>
 

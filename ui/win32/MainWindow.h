@@ -3,10 +3,10 @@
 // TMainDlg handler of the same name. It holds no logic of its own.
 #pragma once
 
-#include "DesktopPort.h"
-#include "MainView.h"
-#include "Win32Handles.h"
-#include "WindowDispatcher.h"
+#include "ui/MainView.h"
+#include "ui/win32/DesktopPort.h"
+#include "ui/win32/Win32Handles.h"
+#include "ui/win32/WindowDispatcher.h"
 
 #include <functional>
 #include <string>

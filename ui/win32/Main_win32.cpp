@@ -1,7 +1,7 @@
 // Quorvel.exe: the program block and nothing else.
 #include "AppInfo.h"
-#include "Application.h"
-#include "SystemServices.h"
+#include "ui/SystemServices.h"
+#include "ui/win32/Application.h"
 
 #include <cstdlib>
 #include <string>

@@ -1,4 +1,4 @@
-#include "UiFont.h"
+#include "ui/win32/UiFont.h"
 
 #include <cstring>
 

@@ -3,7 +3,7 @@
 // is not installed (under Wine, for one).
 #pragma once
 
-#include "Win32Handles.h"
+#include "ui/win32/Win32Handles.h"
 
 #include <string>
 

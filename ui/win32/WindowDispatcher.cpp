@@ -1,6 +1,6 @@
-#include "WindowDispatcher.h"
+#include "ui/win32/WindowDispatcher.h"
 
-#include "QuorvelErrors.h"
+#include "core/QuorvelErrors.h"
 
 namespace {
 

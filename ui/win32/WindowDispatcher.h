@@ -4,8 +4,8 @@
 // have stopped posting) by then.
 #pragma once
 
-#include "UiDispatcher.h"
-#include "Win32Handles.h"
+#include "core/UiDispatcher.h"
+#include "ui/win32/Win32Handles.h"
 
 #include <deque>
 #include <functional>

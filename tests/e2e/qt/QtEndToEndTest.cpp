@@ -3,12 +3,12 @@
 // outside with xdotool and read back through the clipboard. Each run is in a
 // network namespace of its own (its update check stays inside) and in the
 // test's own XDG folders, machine hive folder included.
-#include "XSession.h"
+#include "tests/e2e/qt/XSession.h"
 
-#include "FixtureFiles.h"
-#include "RunProgram.h"
-#include "TempFolder.h"
-#include "TestPki.h"
+#include "tests/fixtures/FixtureFiles.h"
+#include "tests/fixtures/RunProgram.h"
+#include "tests/fixtures/TempFolder.h"
+#include "tests/fixtures/TestPki.h"
 
 #include <QGuiApplication>
 

@@ -1,6 +1,6 @@
-#include "XSession.h"
+#include "tests/e2e/qt/XSession.h"
 
-#include "RunProgram.h"
+#include "tests/fixtures/RunProgram.h"
 
 #include <QGuiApplication>
 #include <QPixmap>

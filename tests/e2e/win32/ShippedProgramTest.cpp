@@ -2,12 +2,12 @@
 // the real message boxes, the real file-open dialog, the real shell. Only the
 // signing tool (a stand-in that answers as signtool does) and the update
 // service (a local server) are the test's own.
-#include "ProgramDriver.h"
-#include "UpdateServer.h"
-#include "WinSandbox.h"
-#include "WindowPicture.h"
+#include "tests/e2e/win32/ProgramDriver.h"
+#include "tests/e2e/win32/UpdateServer.h"
+#include "tests/ui/win32/WinSandbox.h"
+#include "tests/ui/win32/WindowPicture.h"
 
-#include "ResourceIds.h"
+#include "ui/win32/ResourceIds.h"
 
 #include <gtest/gtest.h>
 

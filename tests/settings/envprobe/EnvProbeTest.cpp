@@ -1,6 +1,6 @@
-#include "EnvProbe.h"
-#include "U_Log.h"
-#include "versionhelpers.h"
+#include "settings/EnvProbe.h"
+#include "log/U_Log.h"
+#include "settings/versionhelpers.h"
 
 #include <gtest/gtest.h>
 

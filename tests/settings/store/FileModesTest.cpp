@@ -1,10 +1,10 @@
 // The permissions of the files the store makes on Linux: settings.ini may
 // hold the certificate password and is its owner's alone, as the hive is;
 // every other new file is made as the user's umask allows.
-#include "FileListFile.h"
-#include "Sandbox.h"
-#include "U_OstrinUtils.h"
-#include "U_QuorvelFct.h"
+#include "settings/FileListFile.h"
+#include "settings/U_OstrinUtils.h"
+#include "settings/U_QuorvelFct.h"
+#include "tests/settings/store/Sandbox.h"
 
 #include <gtest/gtest.h>
 

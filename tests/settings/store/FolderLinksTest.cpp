@@ -1,6 +1,6 @@
 // Deleting a data folder never reaches through a symbolic link.
-#include "Sandbox.h"
-#include "U_OstrinUtils.h"
+#include "settings/U_OstrinUtils.h"
+#include "tests/settings/store/Sandbox.h"
 
 #include <gtest/gtest.h>
 

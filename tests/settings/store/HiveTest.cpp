@@ -1,13 +1,13 @@
 // The Linux hive files behind the registry accessor: their text format,
 // damaged files, and two running copies writing at once.
-#include "HiveFiles.h"
-#include "MachineHive.h"
-#include "QuorvelErrors.h"
-#include "RegHive.h"
-#include "Registry.h"
-#include "Sandbox.h"
-#include "U_OstrinUtils.h"
-#include "U_QuorvelFct.h"
+#include "core/QuorvelErrors.h"
+#include "settings/HiveFiles.h"
+#include "settings/MachineHive.h"
+#include "settings/RegHive.h"
+#include "settings/Registry.h"
+#include "settings/U_OstrinUtils.h"
+#include "settings/U_QuorvelFct.h"
+#include "tests/settings/store/Sandbox.h"
 
 #include <gtest/gtest.h>
 

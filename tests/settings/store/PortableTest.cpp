@@ -1,15 +1,15 @@
 // The data folder, the file list, the installed test and the portable round
 // trip, through the steps the main window calls.
-#include "AppLifecycle.h"
-#include "FileListFile.h"
-#include "ProfileFile.h"
-#include "Registry.h"
-#include "Sandbox.h"
-#include "U_OstrinUtils.h"
-#include "U_QuorvelFct.h"
-#include "U_UnicodeUtils.h"
+#include "settings/AppLifecycle.h"
+#include "settings/FileListFile.h"
+#include "settings/ProfileFile.h"
+#include "settings/Registry.h"
+#include "settings/U_OstrinUtils.h"
+#include "settings/U_QuorvelFct.h"
+#include "settings/U_UnicodeUtils.h"
+#include "tests/settings/store/Sandbox.h"
 
-#include "QuorvelErrors.h"
+#include "core/QuorvelErrors.h"
 
 #include <gtest/gtest.h>
 

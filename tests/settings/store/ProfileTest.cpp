@@ -1,8 +1,8 @@
 // The profile-file rules, as one table run through the platform's profile
 // layer (the real calls under Wine, our own on Linux) and through our own
 // text functions, which must agree with it on both platforms.
-#include "ProfileFile.h"
-#include "ProfileText.h"
+#include "settings/ProfileFile.h"
+#include "settings/ProfileText.h"
 
 #include <gtest/gtest.h>
 

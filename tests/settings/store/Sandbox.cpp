@@ -1,6 +1,6 @@
-#include "Sandbox.h"
+#include "tests/settings/store/Sandbox.h"
 
-#include "Registry.h"
+#include "settings/Registry.h"
 
 void AddUninstallEntry(bool LocalMachine, const std::string& SubKey, const std::string& DisplayName,
                        bool ExpandSz) {

@@ -2,8 +2,8 @@
 // the build's own Wine prefix they must stop before touching anything: a
 // copy of this program is run with another prefix named, and another
 // product's data, put there beforehand, must still be there after it.
-#include "Sandbox.h"
-#include "WinSandbox.h"
+#include "tests/settings/store/Sandbox.h"
+#include "tests/ui/win32/WinSandbox.h"
 
 #include <gtest/gtest.h>
 

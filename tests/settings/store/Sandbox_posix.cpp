@@ -1,6 +1,6 @@
-#include "Sandbox.h"
+#include "tests/settings/store/Sandbox.h"
 
-#include "Registry.h"
+#include "settings/Registry.h"
 
 #include <cstdlib>
 #include <fstream>

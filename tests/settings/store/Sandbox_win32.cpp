@@ -1,8 +1,8 @@
-#include "Sandbox.h"
+#include "tests/settings/store/Sandbox.h"
 
-#include "Registry.h"
-#include "U_OstrinUtils.h"
-#include "WinSandbox.h"
+#include "settings/Registry.h"
+#include "settings/U_OstrinUtils.h"
+#include "tests/ui/win32/WinSandbox.h"
 
 #include <random>
 #include <windows.h>

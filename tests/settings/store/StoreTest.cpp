@@ -1,10 +1,10 @@
 // The settings store and the registry accessor, the same cases on both
 // platforms: the real registry under Wine, the hive files on Linux.
-#include "Registry.h"
-#include "Sandbox.h"
-#include "U_QuorvelFct.h"
+#include "settings/Registry.h"
+#include "settings/U_QuorvelFct.h"
+#include "tests/settings/store/Sandbox.h"
 
-#include "QuorvelErrors.h"
+#include "core/QuorvelErrors.h"
 
 #include <gtest/gtest.h>
 

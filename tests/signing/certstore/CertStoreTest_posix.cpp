@@ -1,12 +1,12 @@
 // The tokens' certificates as p11-kit shows them, on a SoftHSM2 token made
 // for the test: what is listed, how it is described, and the lookup by
 // thumbprint that the check before a batch and the signing tool use.
-#include "CertStore.h"
-#include "SoftHsmToken.h"
-#include "TempFolder.h"
-#include "TestPki.h"
+#include "signing/CertStore.h"
+#include "tests/fixtures/TempFolder.h"
+#include "tests/fixtures/TestPki.h"
+#include "tests/signing/certstore/SoftHsmToken.h"
 
-#include "RunProgram.h"
+#include "tests/fixtures/RunProgram.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The current user's "MY" store under Wine: a certificate imported with its
 // key by the test is listed, described and found by thumbprint; one without
 // a key is not listed; one deleted from the store is found no more.
-#include "CertStore.h"
-#include "ChildProc.h"
+#include "signing/CertStore.h"
+#include "tests/helpers/ChildProc.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
-#include "SoftHsmToken.h"
+#include "tests/signing/certstore/SoftHsmToken.h"
 
-#include "InPlaceSigner.h"
-#include "RunProgram.h"
-#include "TempFolder.h"
+#include "tests/fixtures/RunProgram.h"
+#include "tests/fixtures/TempFolder.h"
+#include "tools/signtool/InPlaceSigner.h"
 
 #include <cctype>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 // One table, two platforms: under Wine the child's argv comes from the real
 // CreateProcess and C runtime rules, on Linux from our splitter. Both must
 // give the child the arguments the table lists.
-#include "ChildProc.h"
-#include "CommandRunner.h"
-#include "TempFolder.h"
+#include "signing/CommandRunner.h"
+#include "tests/helpers/ChildProc.h"
+#include "tests/signing/runner/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "CommandLineSplit.h"
+#include "signing/CommandLineSplit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "SignStatus.h"
-#include "SigningSettings.h"
+#include "signing/SignStatus.h"
+#include "signing/SigningSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "LeakProbe.h"
+#include "tests/signing/runner/LeakProbe.h"
 
 #include <csignal>
 #include <sys/wait.h>

@@ -1,4 +1,4 @@
-#include "CommandRunner.h"
+#include "signing/CommandRunner.h"
 
 #include <gtest/gtest.h>
 

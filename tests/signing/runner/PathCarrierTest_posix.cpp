@@ -1,8 +1,8 @@
 // Off Windows a path may hold what the tool's command line cannot carry; such
 // a file is never handed to the tool.
-#include "PathCarrier.h"
-#include "SignOneFile.h"
-#include "SignStatus.h"
+#include "signing/PathCarrier.h"
+#include "signing/SignOneFile.h"
+#include "signing/SignStatus.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The runner against the helper child: what comes back through the pipe, and
 // in which order, for each way a child can behave.
-#include "ChildProc.h"
-#include "CommandRunner.h"
-#include "LeakProbe.h"
-#include "QuorvelErrors.h"
-#include "TempFolder.h"
+#include "core/QuorvelErrors.h"
+#include "signing/CommandRunner.h"
+#include "tests/helpers/ChildProc.h"
+#include "tests/signing/runner/LeakProbe.h"
+#include "tests/signing/runner/TempFolder.h"
 
 #include <gtest/gtest.h>
 

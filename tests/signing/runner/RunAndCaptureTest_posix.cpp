@@ -1,9 +1,9 @@
 // What only POSIX systems have: programs found on the search path, scripts,
 // signals.
-#include "ChildProc.h"
-#include "CommandRunner.h"
-#include "LeakProbe.h"
-#include "TempFolder.h"
+#include "signing/CommandRunner.h"
+#include "tests/helpers/ChildProc.h"
+#include "tests/signing/runner/LeakProbe.h"
+#include "tests/signing/runner/TempFolder.h"
 
 #include <gtest/gtest.h>
 

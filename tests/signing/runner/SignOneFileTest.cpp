@@ -1,5 +1,5 @@
-#include "SignOneFile.h"
-#include "QuorvelErrors.h"
+#include "signing/SignOneFile.h"
+#include "core/QuorvelErrors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Signing with a certificate from the store or a token: the command line by
 // thumbprint, the thumbprint's accepted spellings, the stored source and the
 // PIN's way into the tool's environment.
-#include "SignOneFile.h"
-#include "SigningSettings.h"
+#include "signing/SignOneFile.h"
+#include "signing/SigningSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The child runner that starts osslsigncode: the secret arrives through the
 // inherited pipe, output and status come back whole.
-#include "ChildProcess.h"
-#include "QuorvelErrors.h"
+#include "tools/signtool/ChildProcess.h"
+#include "core/QuorvelErrors.h"
 
 #include <gtest/gtest.h>
 

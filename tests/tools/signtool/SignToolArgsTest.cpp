@@ -1,6 +1,6 @@
 // The stand-in's command line: Quorvel's composed lines after the Windows
 // split, switches in any case, and the ways a line can be wrong.
-#include "SignToolArgs.h"
+#include "tools/signtool/SignToolArgs.h"
 
 #include <gtest/gtest.h>
 

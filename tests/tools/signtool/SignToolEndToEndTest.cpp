@@ -1,16 +1,16 @@
 // The stand-in signing real Windows images through osslsigncode, driven with
 // the command line Quorvel composes, checked with osslsigncode's verify
 // against a CA and a timestamp server made for the test.
-#include "CommandRunner.h"
-#include "FixtureFiles.h"
-#include "InPlaceSigner.h"
-#include "RunProgram.h"
-#include "SigningSettings.h"
-#include "TempFolder.h"
-#include "TestPki.h"
-#include "TimestampServer.h"
+#include "signing/CommandRunner.h"
+#include "signing/SigningSettings.h"
+#include "tests/fixtures/FixtureFiles.h"
+#include "tests/fixtures/RunProgram.h"
+#include "tests/fixtures/TempFolder.h"
+#include "tests/fixtures/TestPki.h"
+#include "tests/fixtures/TimestampServer.h"
+#include "tools/signtool/InPlaceSigner.h"
 
-#include "AnsiText.h"
+#include "core/AnsiText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // What the stand-in prints, read the way Quorvel reads it: "success" only
 // for a signed file, "warning" for the missing /fd, and signtool's lines.
-#include "AnsiText.h"
-#include "SignTool.h"
-#include "SignToolTexts.h"
+#include "core/AnsiText.h"
+#include "tools/signtool/SignTool.h"
+#include "tools/signtool/SignToolTexts.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

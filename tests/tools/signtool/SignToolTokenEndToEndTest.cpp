@@ -2,17 +2,17 @@
 // made by the test, driven as Quorvel drives it (the composed /sha1 line,
 // the PIN in the environment), checked with osslsigncode's verify against
 // the test CA; and each way it can fail leaves the file as it was.
-#include "CertStore.h"
-#include "CommandRunner.h"
-#include "FixtureFiles.h"
-#include "RunProgram.h"
-#include "SigningSettings.h"
-#include "SoftHsmToken.h"
-#include "TempFolder.h"
-#include "TestPki.h"
-#include "TimestampServer.h"
+#include "signing/CertStore.h"
+#include "signing/CommandRunner.h"
+#include "signing/SigningSettings.h"
+#include "tests/fixtures/FixtureFiles.h"
+#include "tests/fixtures/RunProgram.h"
+#include "tests/fixtures/TempFolder.h"
+#include "tests/fixtures/TestPki.h"
+#include "tests/fixtures/TimestampServer.h"
+#include "tests/signing/certstore/SoftHsmToken.h"
 
-#include "AnsiText.h"
+#include "core/AnsiText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

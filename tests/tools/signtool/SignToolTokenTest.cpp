@@ -1,11 +1,11 @@
 // Signing with a certificate on a token: the /sha1 line, osslsigncode's
 // arguments for it, the token's failures in signtool's words, and a refused
 // PIN that is not tried again on the run's other files.
-#include "AnsiText.h"
-#include "InPlaceSigner.h"
-#include "SignTool.h"
-#include "SignToolArgs.h"
-#include "SignToolTexts.h"
+#include "core/AnsiText.h"
+#include "tools/signtool/InPlaceSigner.h"
+#include "tools/signtool/SignTool.h"
+#include "tools/signtool/SignToolArgs.h"
+#include "tools/signtool/SignToolTexts.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

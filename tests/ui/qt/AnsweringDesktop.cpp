@@ -1,4 +1,4 @@
-#include "AnsweringDesktop.h"
+#include "tests/ui/qt/AnsweringDesktop.h"
 
 int TAnsweringDesktop::Ask(QWidget*, const TQtMessage& Message) {
     Messages.push_back(

@@ -4,7 +4,7 @@
 // a box closed without a button, or a cancelled dialog.
 #pragma once
 
-#include "QtDesktop.h"
+#include "ui/qt/QtDesktop.h"
 
 #include <deque>
 #include <functional>

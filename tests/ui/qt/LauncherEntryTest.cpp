@@ -1,8 +1,8 @@
 // The launcher progress as a dock sees it: Update signals on a private
 // session bus (the test runs under dbus-run-session).
-#include "LauncherEntry.h"
-#include "QtMainView.h"
-#include "U_TaskBarProgressUnit.h"
+#include "ui/qt/LauncherEntry.h"
+#include "ui/U_TaskBarProgressUnit.h"
+#include "ui/qt/QtMainView.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>

@@ -1,11 +1,11 @@
 // The windows' widgets as laid out, before any controller is attached, and
 // the translations between the Windows forms and Qt's.
-#include "QtAboutForm.h"
-#include "QtDesktop.h"
-#include "QtMainForm.h"
-#include "U_MsgDlg.h"
+#include "ui/U_MsgDlg.h"
+#include "ui/qt/QtAboutForm.h"
+#include "ui/qt/QtDesktop.h"
+#include "ui/qt/QtMainForm.h"
 
-#include "Addresses.h"
+#include "core/Addresses.h"
 
 #include <QAction>
 #include <QApplication>

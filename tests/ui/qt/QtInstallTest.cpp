@@ -5,10 +5,10 @@
 // executable on the offscreen platform, in its own XDG folders and in a
 // network namespace of its own (its automatic update check stays inside),
 // closed with SIGTERM as a desktop session does at log-out.
-#include "QtSandbox.h"
+#include "tests/ui/qt/QtSandbox.h"
 
-#include "RunProgram.h"
-#include "TempFolder.h"
+#include "tests/fixtures/RunProgram.h"
+#include "tests/fixtures/TempFolder.h"
 
 #include <QProcess>
 

@@ -2,16 +2,16 @@
 // modules, with clicks and keystrokes on the widgets, the prompts answered
 // through the desktop seam, and the real signing tool on PE files made by the
 // build. Each test has its own XDG folders and program folder (TQtSandbox).
-#include "QtProgram.h"
-#include "AnsweringDesktop.h"
-#include "QtSandbox.h"
+#include "ui/qt/QtProgram.h"
+#include "tests/ui/qt/AnsweringDesktop.h"
+#include "tests/ui/qt/QtSandbox.h"
 
-#include "Addresses.h"
-#include "FixtureFiles.h"
-#include "QuorvelErrors.h"
-#include "SystemServices.h"
-#include "TestPki.h"
-#include "U_Log.h"
+#include "core/Addresses.h"
+#include "core/QuorvelErrors.h"
+#include "log/U_Log.h"
+#include "tests/fixtures/FixtureFiles.h"
+#include "tests/fixtures/TestPki.h"
+#include "ui/SystemServices.h"
 
 #include <QHeaderView>
 #include <QTest>

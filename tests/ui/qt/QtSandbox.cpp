@@ -1,6 +1,6 @@
-#include "QtSandbox.h"
+#include "tests/ui/qt/QtSandbox.h"
 
-#include "FixtureFiles.h"
+#include "tests/fixtures/FixtureFiles.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -5,7 +5,7 @@
 // links to the running test program, which then answers for its version.
 #pragma once
 
-#include "TempFolder.h"
+#include "tests/fixtures/TempFolder.h"
 
 #include <map>
 #include <optional>

@@ -1,13 +1,13 @@
 // The real main window and About window, driven in process with window
 // messages, over the real controller and a recording stand-in for its services.
-#include "Addresses.h"
-#include "Application.h"
-#include "FakeServices.h"
-#include "ResourceIds.h"
-#include "ScriptedDesktop.h"
-#include "U_MainDlg.h"
-#include "WindowDriver.h"
-#include "WindowPicture.h"
+#include "core/Addresses.h"
+#include "tests/ui/FakeServices.h"
+#include "tests/ui/win32/ScriptedDesktop.h"
+#include "tests/ui/win32/WindowDriver.h"
+#include "tests/ui/win32/WindowPicture.h"
+#include "ui/U_MainDlg.h"
+#include "ui/win32/Application.h"
+#include "ui/win32/ResourceIds.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The shipped program as a user gets it: installed by the installer, and
 // unpacked from the portable zip. Each run starts Quorvel.exe as a process,
 // waits for its start-up to finish and closes it as the close box does.
-#include "ProgramWindow.h"
-#include "WinSandbox.h"
+#include "tests/ui/win32/ProgramWindow.h"
+#include "tests/ui/win32/WinSandbox.h"
 
 #include <gtest/gtest.h>
 

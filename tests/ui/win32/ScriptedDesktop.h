@@ -3,7 +3,7 @@
 // ever appears.
 #pragma once
 
-#include "DesktopPort.h"
+#include "ui/win32/DesktopPort.h"
 
 #include <deque>
 #include <optional>

@@ -2,12 +2,12 @@
 // tool found in a fake SDK folder, files signed by it, the list and settings
 // kept in the registry and the data folder, and a second start that brings the
 // list back. Only the modal windows are answered by the test.
-#include "Application.h"
-#include "ResourceIds.h"
-#include "ScriptedDesktop.h"
-#include "SystemServices.h"
-#include "WinSandbox.h"
-#include "WindowDriver.h"
+#include "tests/ui/win32/ScriptedDesktop.h"
+#include "tests/ui/win32/WinSandbox.h"
+#include "tests/ui/win32/WindowDriver.h"
+#include "ui/SystemServices.h"
+#include "ui/win32/Application.h"
+#include "ui/win32/ResourceIds.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "WindowPicture.h"
+#include "tests/ui/win32/WindowPicture.h"
 
-#include "QuorvelErrors.h"
-#include "Win32Handles.h"
+#include "core/QuorvelErrors.h"
+#include "ui/win32/Win32Handles.h"
 
 #include <array>
 #include <cstdint>

@@ -1,10 +1,10 @@
 // The client against local servers: what it sends, how it frames replies,
 // redirections, errors and hostile servers, and release while under way.
-#include "HttpClient.h"
-#include "OpenSslLoader.h"
-#include "TestHttpServer.h"
-#include "TestLoop.h"
-#include "U_HTTP_Custo.h"
+#include "update/HttpClient.h"
+#include "tests/update/http/TestHttpServer.h"
+#include "tests/update/http/TestLoop.h"
+#include "update/OpenSslLoader.h"
+#include "update/U_HTTP_Custo.h"
 
 #include <gtest/gtest.h>
 

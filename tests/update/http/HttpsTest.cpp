@@ -1,11 +1,11 @@
 // https through the run-time-loaded OpenSSL against a local TLS server whose
 // certificates are made at test time.
-#include "HttpClient.h"
-#include "OpenSslLoader.h"
-#include "TestHttpServer.h"
-#include "TestLoop.h"
-#include "TestTls.h"
-#include "U_HTTP_Custo.h"
+#include "tests/update/http/TestHttpServer.h"
+#include "tests/update/http/TestLoop.h"
+#include "tests/update/http/TestTls.h"
+#include "update/HttpClient.h"
+#include "update/OpenSslLoader.h"
+#include "update/U_HTTP_Custo.h"
 
 #include <gtest/gtest.h>
 

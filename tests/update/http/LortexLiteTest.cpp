@@ -1,13 +1,13 @@
 // The update checker end to end against a local server: the request it sends,
 // how each reply is judged and logged, and the main window's side of the
 // result through a fake port.
-#include "TestHttpServer.h"
-#include "TestLoop.h"
-#include "U_HTTP_Custo.h"
-#include "U_Log.h"
-#include "U_Lortex_Lite.h"
+#include "log/U_Log.h"
+#include "tests/update/http/TestHttpServer.h"
+#include "tests/update/http/TestLoop.h"
+#include "update/U_HTTP_Custo.h"
+#include "update/U_Lortex_Lite.h"
 
-#include "OpenSslLoader.h"
+#include "update/OpenSslLoader.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@
 #include <thread>
 
 #if QUORVEL_TEST_EXPECT_OPENSSL
-#include "TestTls.h"
+#include "tests/update/http/TestTls.h"
 #endif
 
 using namespace std::chrono_literals;

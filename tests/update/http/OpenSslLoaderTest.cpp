@@ -1,7 +1,7 @@
 // The TLS availability rules through a fake library opener, the fall-back of
 // https addresses, URL encoding, and the platform's own loader.
-#include "OpenSslLoader.h"
-#include "U_HTTP_Custo.h"
+#include "update/OpenSslLoader.h"
+#include "update/U_HTTP_Custo.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // A libcrypto planted in the current folder is never loaded: the loader
 // searches only the program's folder and the system folders.
-#include "OpenSslLoader.h"
+#include "update/OpenSslLoader.h"
 
 #include <gtest/gtest.h>
 

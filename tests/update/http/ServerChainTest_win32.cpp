@@ -1,8 +1,8 @@
 // The system's chain engine judging a server's chain, with certificates the
 // fixture makes on every run (make-chain-pki.sh). The Windows client hands
 // the chain OpenSSL received to this same call before it sends anything.
-#include "HttpClient.h"
-#include "ServerTrust.h"
+#include "update/HttpClient.h"
+#include "update/ServerTrust.h"
 
 #include <gtest/gtest.h>
 

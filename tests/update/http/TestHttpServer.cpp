@@ -1,4 +1,4 @@
-#include "TestHttpServer.h"
+#include "tests/update/http/TestHttpServer.h"
 
 #ifdef _WIN32
 #include <winsock2.h>

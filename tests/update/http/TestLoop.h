@@ -2,7 +2,7 @@
 // test thread turns the loop, as a window's message loop would run it.
 #pragma once
 
-#include "UiDispatcher.h"
+#include "core/UiDispatcher.h"
 
 #include <chrono>
 #include <condition_variable>

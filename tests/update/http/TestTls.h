@@ -3,7 +3,7 @@
 // run time).
 #pragma once
 
-#include "TestHttpServer.h"
+#include "tests/update/http/TestHttpServer.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "TestTls.h"
+#include "tests/update/http/TestTls.h"
 
 #include <openssl/err.h>
 #include <openssl/ssl.h>

@@ -1,5 +1,5 @@
 // The own-version rules on texts supplied directly.
-#include "U_LortexFct.h"
+#include "update/U_LortexFct.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The path-taking functions on real files: the test program itself (which
 // carries the program's version resource: the real resource on Windows, the
 // compiled-in values elsewhere), files made here, and a missing file.
-#include "PeFixture.h"
-#include "U_LortexFct.h"
+#include "tests/update/version/PeFixture.h"
+#include "update/U_LortexFct.h"
 
 #include <gtest/gtest.h>
 

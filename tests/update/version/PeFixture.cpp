@@ -1,4 +1,4 @@
-#include "PeFixture.h"
+#include "tests/update/version/PeFixture.h"
 
 #include <chrono>
 #include <filesystem>

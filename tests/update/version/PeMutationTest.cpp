@@ -2,9 +2,9 @@
 // seeded random mutations of a well-formed image and block, each read the way
 // the program reads a file. The sanitizer build turns any stray read into a
 // failure.
-#include "FileVersion.h"
-#include "PeFixture.h"
-#include "PeVersionReader.h"
+#include "tests/update/version/PeFixture.h"
+#include "update/FileVersion.h"
+#include "update/PeVersionReader.h"
 
 #include <gtest/gtest.h>
 

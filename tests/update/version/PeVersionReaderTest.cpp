@@ -1,9 +1,9 @@
 // Our reader of the version resource: round trips through the writer, PE
 // images made in memory and, where the cross compiler was found, real
 // executables carrying the program's own resource script.
-#include "PeVersionReader.h"
-#include "FileVersion.h"
-#include "PeFixture.h"
+#include "update/PeVersionReader.h"
+#include "tests/update/version/PeFixture.h"
+#include "update/FileVersion.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Our reader against the system's version calls on the same files: the test
 // program itself and DLLs of the system folder.
-#include "FileVersion.h"
-#include "PeVersionReader.h"
+#include "update/FileVersion.h"
+#include "update/PeVersionReader.h"
 
 #include <gtest/gtest.h>
 

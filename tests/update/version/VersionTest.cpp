@@ -1,4 +1,4 @@
-#include "U_Version.h"
+#include "update/U_Version.h"
 
 #include <gtest/gtest.h>
 
