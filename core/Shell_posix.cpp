@@ -1,31 +1,35 @@
 #include "core/Shell.h"
 
-#include <cerrno>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "core/ChildProcess_posix.h"
 
-extern char** environ;
+#include <system_error>
+#include <thread>
 
 namespace {
-// Starts the desktop's opener detached: the intermediate child exits at once
-// and is reaped here, so the opener never becomes our zombie. Its exit status
-// tells whether the opener started; what the opener does then is its own.
+// Starts the desktop's opener, xdg-open, in a session of its own, so it
+// outlives us and keeps none of our terminal. Starting it is the answer: what
+// it does then is its own. It is started straight from this thread (no fork
+// of a program whose other threads may hold locks) and reaped by a detached
+// thread, since xdg-open may run as long as the program it opens and the
+// caller is a window that must not block; a reaper still waiting when the
+// program ends goes with it, and init reaps the opener.
 bool SpawnDetachedOpener(const std::string& Target) {
-    const pid_t Child = fork();
-    if (Child < 0)
+    TSpawnRequest Request;
+    Request.Program = "xdg-open";
+    Request.Argv = {"xdg-open", Target};
+    Request.SearchPath = true;
+    Request.NewSession = true;
+    TChildProcess Opener;
+    if (SpawnProcess(Request, Opener) != 0)
         return false;
-    if (Child == 0) {
-        setsid();
-        pid_t Opener;
-        char* Argv[] = {const_cast<char*>("xdg-open"), const_cast<char*>(Target.c_str()), nullptr};
-        _exit(posix_spawnp(&Opener, "xdg-open", nullptr, nullptr, Argv, environ) == 0 ? 0 : 1);
+    const pid_t Pid = Opener.Release();
+    try {
+        std::thread([Pid] { TChildProcess(Pid).Wait(); }).detach();
+    } catch (const std::system_error&) {
+        // No thread to reap it: it is left running rather than killed, and
+        // init reaps it when we end.
     }
-    int Status = 0;
-    while (waitpid(Child, &Status, 0) < 0)
-        if (errno != EINTR)
-            return false;
-    return WIFEXITED(Status) && WEXITSTATUS(Status) == 0;
+    return true;
 }
 } // namespace
 

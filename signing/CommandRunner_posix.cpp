@@ -2,6 +2,7 @@
 // and its arguments as Windows would split it, the child is started with
 // posix_spawn, and the pipe and the child's end are watched together with
 // poll on a pidfd.
+#include "core/ChildProcess_posix.h"
 #include "core/QuorvelErrors.h"
 #include "core/UniqueFd.h"
 #include "signing/CommandLineSplit.h"
@@ -12,16 +13,15 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -35,42 +35,24 @@ constexpr int PollIntervalMs = 20;
 // so no run leaves a zombie or a stray process behind.
 class TChild {
 public:
-    explicit TChild(pid_t Pid) : Pid(Pid) {}
-    TChild(const TChild&) = delete;
-    TChild& operator=(const TChild&) = delete;
-    ~TChild() {
-        if (!ExitCode) {
-            const int Saved = errno;
-            ::kill(Pid, SIGKILL);
-            Wait(0);
-            errno = Saved;
-        }
-    }
-    pid_t Get() const { return Pid; }
+    explicit TChild(TChildProcess Process) : Process(std::move(Process)) {}
     const std::optional<std::uint32_t>& Ended() const { return ExitCode; }
 
-    // Reaps the child (Options 0: waiting; WNOHANG: if it has ended). A child
-    // ended by a signal gives 128 plus the signal number, as shells report it.
-    void Wait(int Options) {
-        int Status = 0;
-        pid_t Result;
-        do
-            Result = ::waitpid(Pid, &Status, Options);
-        while (Result < 0 && errno == EINTR);
-        if (Result == 0)
-            return;
-        if (Result < 0)
+    // Reaps the child (Block: waiting; otherwise only if it has ended). A
+    // child ended by a signal gives 128 plus the signal number.
+    void Wait(bool Block) {
+        const std::optional<int> Status = Block ? Process.Wait() : Process.WaitIfEnded();
+        if (Status) {
+            const int Code = ExitCodeOf(*Status);
+            ExitCode = Code < 0 ? NotStarted : static_cast<std::uint32_t>(Code);
+        } else if (!Process.Running()) {
             ExitCode = NotStarted;
-        else if (WIFEXITED(Status))
-            ExitCode = static_cast<std::uint32_t>(WEXITSTATUS(Status));
-        else if (WIFSIGNALED(Status))
-            ExitCode = 128u + static_cast<std::uint32_t>(WTERMSIG(Status));
-        else
-            ExitCode = NotStarted;
+        }
     }
+    void Kill() { Process.Kill(); }
 
 private:
-    pid_t Pid;
+    TChildProcess Process;
     std::optional<std::uint32_t> ExitCode;
 };
 
@@ -99,73 +81,22 @@ std::optional<std::string> LocateProgram(const std::string& Name) {
     }
 }
 
-class TSpawnActions {
-public:
-    TSpawnActions() {
-        if (int Error = ::posix_spawn_file_actions_init(&Actions))
-            RaiseOSError(static_cast<std::uint32_t>(Error));
-    }
-    TSpawnActions(const TSpawnActions&) = delete;
-    TSpawnActions& operator=(const TSpawnActions&) = delete;
-    ~TSpawnActions() { ::posix_spawn_file_actions_destroy(&Actions); }
-    posix_spawn_file_actions_t* Get() { return &Actions; }
-
-private:
-    posix_spawn_file_actions_t Actions;
-};
-
-// A child starts as a Windows program would: no signal blocked and SIGPIPE
-// at its default, whatever this thread blocks or this program ignores.
-class TSpawnAttributes {
-public:
-    TSpawnAttributes() {
-        if (int Error = ::posix_spawnattr_init(&Attributes))
-            RaiseOSError(static_cast<std::uint32_t>(Error));
-        sigset_t None, Defaults;
-        sigemptyset(&None);
-        sigemptyset(&Defaults);
-        sigaddset(&Defaults, SIGPIPE);
-        ::posix_spawnattr_setsigmask(&Attributes, &None);
-        ::posix_spawnattr_setsigdefault(&Attributes, &Defaults);
-        ::posix_spawnattr_setflags(&Attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    }
-    TSpawnAttributes(const TSpawnAttributes&) = delete;
-    TSpawnAttributes& operator=(const TSpawnAttributes&) = delete;
-    ~TSpawnAttributes() { ::posix_spawnattr_destroy(&Attributes); }
-    posix_spawnattr_t* Get() { return &Attributes; }
-
-private:
-    posix_spawnattr_t Attributes;
-};
-
 // Standard output and standard error both go to WriteEnd; standard input is
-// the program's own. Returns 0 when the child could not be started.
-pid_t StartChild(const std::string& Program, const std::vector<std::string>& Args, int WriteEnd,
-                 char* const* Environment) {
+// the program's own. An empty child when it could not be started (errno set).
+TChildProcess StartChild(const std::string& Program, const std::vector<std::string>& Args,
+                         int WriteEnd, char* const* Environment) {
     TSpawnActions Actions;
-    TSpawnAttributes Attributes;
-    // glibc clears close-on-exec when a descriptor is duplicated onto itself,
-    // so this also holds when the write end happens to be 1 or 2.
-    if (int Error = ::posix_spawn_file_actions_adddup2(Actions.Get(), WriteEnd, STDOUT_FILENO))
-        RaiseOSError(static_cast<std::uint32_t>(Error));
-    if (int Error = ::posix_spawn_file_actions_adddup2(Actions.Get(), WriteEnd, STDERR_FILENO))
-        RaiseOSError(static_cast<std::uint32_t>(Error));
-
-    std::vector<char*> Argv;
-    Argv.reserve(Args.size() + 1);
-    for (const std::string& Arg : Args)
-        Argv.push_back(const_cast<char*>(Arg.c_str()));
-    Argv.push_back(nullptr);
-
-    pid_t Pid = 0;
-    // glibc's posix_spawn reports a failed exec as its result and reaps the
-    // short-lived child itself.
-    if (int Error = ::posix_spawn(&Pid, Program.c_str(), Actions.Get(), Attributes.Get(),
-                                  Argv.data(), Environment)) {
+    Actions.Dup2(WriteEnd, STDOUT_FILENO);
+    Actions.Dup2(WriteEnd, STDERR_FILENO);
+    TSpawnRequest Request;
+    Request.Program = Program;
+    Request.Argv = Args;
+    Request.Actions = &Actions;
+    Request.Environment = Environment;
+    TChildProcess Child;
+    if (const int Error = SpawnProcess(Request, Child))
         errno = Error;
-        return 0;
-    }
-    return Pid;
+    return Child;
 }
 
 TUniqueFd OpenPidFd(pid_t Pid) {
@@ -182,10 +113,8 @@ TUniqueFd OpenPidFd(pid_t Pid) {
 // before the error is raised.
 [[noreturn]] void FailRun(TChild& Child) {
     const int Error = errno;
-    if (!Child.Ended()) {
-        ::kill(Child.Get(), SIGKILL);
-        Child.Wait(0);
-    }
+    if (!Child.Ended())
+        Child.Kill();
     RaiseOSError(static_cast<std::uint32_t>(Error));
 }
 
@@ -265,11 +194,12 @@ std::uint32_t RunAndCaptureWith(const std::string& CommandLine, std::string& Out
     TUniqueFd ReadEnd(Ends[0]);
     TUniqueFd WriteEnd(Ends[1]);
 
-    const pid_t Pid = StartChild(Program->File, Program->Args, WriteEnd.Get(),
-                                 Environment.empty() ? environ : Environment.data());
-    if (Pid == 0)
+    TChildProcess Started = StartChild(Program->File, Program->Args, WriteEnd.Get(),
+                                       Environment.empty() ? environ : Environment.data());
+    if (!Started.Running())
         return NotStarted;
-    TChild Child(Pid);
+    const pid_t Pid = Started.Pid();
+    TChild Child(std::move(Started));
     WriteEnd.Close();
 
     TCollectedOutput Collected;
@@ -291,7 +221,7 @@ std::uint32_t RunAndCaptureWith(const std::string& CommandLine, std::string& Out
             FailRun(Child);
         }
         if (!HavePidFd)
-            Child.Wait(WNOHANG);
+            Child.Wait(false);
         if (Child.Ended() || Watch[1].revents != 0)
             break;
         if (Watch[0].revents != 0)
@@ -300,7 +230,7 @@ std::uint32_t RunAndCaptureWith(const std::string& CommandLine, std::string& Out
     // Either the child has ended or every writer is gone; in the latter case
     // only the child's end is left to wait for.
     if (!Child.Ended())
-        Child.Wait(0);
+        Child.Wait(true);
     if (PipeOpen)
         Drain(ReadEnd.Get(), Buffer, Collected, Child);
     Collected.DeliverTo(Output);

@@ -89,7 +89,17 @@ public:
     // The current contents of the signing controls.
     TSigningSettings CurrentSigningSettings() const;
 
+    // What tests look at: the log writer and the file list on its way to and
+    // from its file (null before start-up and after FormDestroy or the close),
+    // and whether the running update check is the automatic one.
+    const TKLog* LogWriter() const { return Log.get(); }
+    const std::vector<std::string>* FileListCarrier() const { return FileListStore.get(); }
+    bool IsAutoCheckPending() const { return AutoCheckPending; }
+
+private:
     bool AutoCheckPending = false;
+    // The status of the entry signed last: the batch judges each file into it
+    // and sets the row's picture from it.
     TSignStatus LastStatus = ssPending;
 
     // Owned for the run; null before start-up and after FormDestroy.
@@ -100,7 +110,6 @@ public:
     // start-up reloads the list, released once the close sequence saved it.
     std::unique_ptr<std::vector<std::string>> FileListStore;
 
-private:
     // IUpdateCheckOwner: the update check's boxes, shell, menu item and flag.
     bool AskYesNo(const std::string& Text) override;
     void ShowMessage(const std::string& Text) override;

@@ -1,16 +1,13 @@
 #include "tools/signtool/ChildProcess.h"
 
+#include "core/ChildProcess_posix.h"
 #include "core/QuorvelErrors.h"
 #include "core/UniqueFd.h"
 
 #include <algorithm>
-#include <csignal>
 #include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
+#include <optional>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -18,11 +15,6 @@ constexpr int SecretFd = 3;
 
 [[noreturn]] void RaiseErrno() {
     RaiseOSError(static_cast<std::uint32_t>(errno));
-}
-
-void Check(int SpawnResult) {
-    if (SpawnResult != 0)
-        RaiseOSError(static_cast<std::uint32_t>(SpawnResult));
 }
 
 struct TPipe {
@@ -65,52 +57,6 @@ TUniqueFd SecretPipe(const std::string& Secret) {
     return std::move(Pipe.Read);
 }
 
-class TSpawnActions {
-public:
-    TSpawnActions() { Check(::posix_spawn_file_actions_init(&Actions)); }
-    TSpawnActions(const TSpawnActions&) = delete;
-    TSpawnActions& operator=(const TSpawnActions&) = delete;
-    ~TSpawnActions() { ::posix_spawn_file_actions_destroy(&Actions); }
-    posix_spawn_file_actions_t* Get() { return &Actions; }
-
-private:
-    posix_spawn_file_actions_t Actions;
-};
-
-// A started child is always reaped; one left behind by an error is killed
-// first.
-class TChild {
-public:
-    explicit TChild(pid_t Pid) : Pid(Pid) {}
-    TChild(const TChild&) = delete;
-    TChild& operator=(const TChild&) = delete;
-    ~TChild() {
-        if (!Reaped) {
-            ::kill(Pid, SIGKILL);
-            Wait();
-        }
-    }
-    int Wait() {
-        int Status = 0;
-        pid_t Got;
-        do
-            Got = ::waitpid(Pid, &Status, 0);
-        while (Got < 0 && errno == EINTR);
-        Reaped = true;
-        if (Got < 0)
-            RaiseErrno();
-        if (WIFEXITED(Status))
-            return WEXITSTATUS(Status);
-        if (WIFSIGNALED(Status))
-            return 128 + WTERMSIG(Status);
-        return -1;
-    }
-
-private:
-    pid_t Pid;
-    bool Reaped = false;
-};
-
 } // namespace
 
 TChildResult RunChild(const std::vector<std::string>& Argv, const std::string& Secret,
@@ -122,30 +68,24 @@ TChildResult RunChild(const std::vector<std::string>& Argv, const std::string& S
     TPipe Output = MakePipe();
 
     TSpawnActions Actions;
-    Check(
-        ::posix_spawn_file_actions_addopen(Actions.Get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0));
-    Check(::posix_spawn_file_actions_adddup2(Actions.Get(), Output.Write.Get(), STDOUT_FILENO));
-    Check(::posix_spawn_file_actions_adddup2(Actions.Get(), Output.Write.Get(), STDERR_FILENO));
+    Actions.Open(STDIN_FILENO, "/dev/null", O_RDONLY);
+    Actions.Dup2(Output.Write.Get(), STDOUT_FILENO);
+    Actions.Dup2(Output.Write.Get(), STDERR_FILENO);
     if (SecretRead.IsOpen())
-        Check(::posix_spawn_file_actions_adddup2(Actions.Get(), SecretRead.Get(), SecretFd));
+        Actions.Dup2(SecretRead.Get(), SecretFd);
     // Whatever else our own caller let us inherit stays with us.
-    Check(::posix_spawn_file_actions_addclosefrom_np(
-        Actions.Get(), SecretRead.IsOpen() ? SecretFd + 1 : SecretFd));
+    Actions.CloseFrom(SecretRead.IsOpen() ? SecretFd + 1 : SecretFd);
 
-    std::vector<char*> Args;
-    Args.reserve(Argv.size() + 1);
-    for (const std::string& Arg : Argv)
-        Args.push_back(const_cast<char*>(Arg.c_str()));
-    Args.push_back(nullptr);
-
-    pid_t Pid = 0;
-    // glibc reports a failed exec as the result of posix_spawnp itself.
-    if (const int Error =
-            ::posix_spawnp(&Pid, Args[0], Actions.Get(), nullptr, Args.data(), environ)) {
+    TSpawnRequest Request;
+    Request.Program = Argv.at(0);
+    Request.Argv = Argv;
+    Request.SearchPath = true;
+    Request.Actions = &Actions;
+    TChildProcess Child;
+    if (const int Error = SpawnProcess(Request, Child)) {
         Result.StartError = Error;
         return Result;
     }
-    TChild Child(Pid);
     Result.Started = true;
     Output.Write.Close();
     SecretRead.Close();
@@ -163,6 +103,9 @@ TChildResult RunChild(const std::vector<std::string>& Argv, const std::string& S
         const std::size_t Room = OutputLimit - std::min(OutputLimit, Result.Output.size());
         Result.Output.append(Buffer, std::min(Room, static_cast<std::size_t>(Got)));
     }
-    Result.ExitStatus = Child.Wait();
+    const std::optional<int> Status = Child.Wait();
+    if (!Status)
+        RaiseErrno();
+    Result.ExitStatus = ExitCodeOf(*Status);
     return Result;
 }
