@@ -125,7 +125,6 @@ public:
     int WriteAll(const std::string& Data) {
         std::size_t Done = 0;
         while (Done < Data.size()) {
-            long N = 0;
             int Error = 0;
             if (Ssl) {
                 Api().ERR_clear_error();
@@ -142,15 +141,17 @@ public:
                     return W;
                 continue;
             }
-            N = Socket.Send(Data.data() + Done, Data.size() - Done, Error);
-            if (N == -2)
+            std::size_t Moved = 0;
+            const TTransferResult R =
+                Socket.Send(Data.data() + Done, Data.size() - Done, Moved, Error);
+            if (R == TTransferResult::Failed)
                 return Error;
-            if (N == -1 || N == 0) {
+            if (R == TTransferResult::WouldBlock || Moved == 0) {
                 if (const int W = Socket.WaitReady(true, Wait))
                     return W;
                 continue;
             }
-            Done += static_cast<std::size_t>(N);
+            Done += Moved;
         }
         return 0;
     }
@@ -182,12 +183,10 @@ public:
                 continue;
             }
             int Error = 0;
-            const long N = Socket.Receive(Buffer, Size, Error);
-            if (N >= 0) {
-                Got = static_cast<std::size_t>(N);
+            const TTransferResult R = Socket.Receive(Buffer, Size, Got, Error);
+            if (R == TTransferResult::Moved)
                 return 0;
-            }
-            if (N == -2)
+            if (R == TTransferResult::Failed)
                 return Error;
             if (const int W = Socket.WaitReady(false, Wait))
                 return W;

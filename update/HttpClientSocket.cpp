@@ -23,6 +23,38 @@ struct TPendingResolution {
 };
 } // namespace
 
+TSocketWaitResult THttpSocket::WaitWithin(bool ForWrite, const TSocketWait& Wait, int& Error,
+                                          bool& Broken) {
+    for (;;) {
+        if (Wait.Cancelled && Wait.Cancelled->load())
+            return TSocketWaitResult::Cancelled;
+        const auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(Wait.Deadline -
+                                                                                THttpClock::now());
+        if (Left.count() <= 0)
+            return TSocketWaitResult::TimedOut;
+        const TSocketWaitResult R =
+            WaitSlice(ForWrite, static_cast<int>(std::min(Left, Slice).count()), Error, Broken);
+        if (R != TSocketWaitResult::TimedOut)
+            return R;
+    }
+}
+
+int THttpSocket::WaitReady(bool ForWrite, const TSocketWait& Wait) {
+    int Error = 0;
+    bool Broken = false;
+    switch (WaitWithin(ForWrite, Wait, Error, Broken)) {
+    case TSocketWaitResult::Ready:
+        return 0;
+    case TSocketWaitResult::TimedOut:
+        return HttpErrTimeout;
+    case TSocketWaitResult::Cancelled:
+        return HttpErrCancelled;
+    case TSocketWaitResult::Failed:
+        break;
+    }
+    return Error;
+}
+
 int ResolveWithin(const THostResolver& Resolver, const std::string& Host, std::uint16_t Port,
                   const TSocketWait& Wait, THostResolution& Out) {
     auto Pending = std::make_shared<TPendingResolution>();

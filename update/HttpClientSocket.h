@@ -13,6 +13,12 @@
 
 using THttpClock = std::chrono::steady_clock;
 
+// How a wait on the socket ended.
+enum class TSocketWaitResult { Ready, TimedOut, Cancelled, Failed };
+
+// How a non-blocking transfer ended.
+enum class TTransferResult { Moved, WouldBlock, Failed };
+
 struct TSocketWait {
     THttpClock::time_point Deadline;
     const std::atomic<bool>* Cancelled;
@@ -40,15 +46,22 @@ public:
                 const THostResolver& Resolver);
     // Waits until the socket can be read (or written); 0 or an error.
     int WaitReady(bool ForWrite, const TSocketWait& Wait);
-    // Non-blocking transfers: bytes moved (0 from Receive: the peer closed),
-    // -1 when the call would block, or -2 with Error set.
-    long Send(const char* Data, std::size_t Size, int& Error);
-    long Receive(char* Data, std::size_t Size, int& Error);
+    // Non-blocking transfers: Moved with the number of bytes (0 from Receive:
+    // the peer closed), WouldBlock, or Failed with Error set.
+    TTransferResult Send(const char* Data, std::size_t Size, std::size_t& Moved, int& Error);
+    TTransferResult Receive(char* Data, std::size_t Size, std::size_t& Moved, int& Error);
     // The descriptor for SSL_set_fd.
     int Descriptor() const;
 
 private:
     void Close();
+    // Waits within the deadline, slice by slice, so that a released client
+    // ends its worker soon. Error is set when it Failed; Broken when the
+    // socket reported an error condition (Windows: the except set).
+    TSocketWaitResult WaitWithin(bool ForWrite, const TSocketWait& Wait, int& Error, bool& Broken);
+    // One wait of the platform, of at most Milliseconds: Ready, TimedOut when
+    // they passed (or a signal cut them short), or Failed with Error set.
+    TSocketWaitResult WaitSlice(bool ForWrite, int Milliseconds, int& Error, bool& Broken);
     std::intptr_t Handle;
     bool NetworkStarted = false;
 };

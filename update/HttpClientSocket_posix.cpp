@@ -15,34 +15,20 @@
 #include <memory>
 
 namespace {
-// Waits are cut into slices so that a released client ends its worker soon.
-constexpr int SliceMs = 50;
-
 struct TAddrInfoDeleter {
     void operator()(addrinfo* Info) const { freeaddrinfo(Info); }
 };
 
-int PollOnce(int Fd, short Events, const TSocketWait& Wait, short& Revents) {
-    for (;;) {
-        if (Wait.Cancelled->load())
-            return HttpErrCancelled;
-        const auto Left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(Wait.Deadline - THttpClock::now())
-                .count();
-        if (Left <= 0)
-            return HttpErrTimeout;
-        pollfd P{Fd, Events, 0};
-        const int R = poll(&P, 1, static_cast<int>(std::min<long long>(Left, SliceMs)));
-        if (R < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (R > 0) {
-            Revents = P.revents;
-            return 0;
-        }
+// What a send or recv answered.
+TTransferResult Finish(ssize_t N, std::size_t& Moved, int& Error) {
+    if (N >= 0) {
+        Moved = static_cast<std::size_t>(N);
+        return TTransferResult::Moved;
     }
+    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
+        return TTransferResult::WouldBlock;
+    Error = errno;
+    return TTransferResult::Failed;
 }
 } // namespace
 
@@ -113,12 +99,15 @@ int THttpSocket::Connect(const std::string& Host, std::uint16_t Port, const TSoc
             LastError = errno;
             continue;
         }
-        short Revents = 0;
-        const int W = PollOnce(Fd, POLLOUT, Wait, Revents);
-        if (W == HttpErrCancelled || W == HttpErrTimeout)
-            return W;
-        if (W != 0) {
-            LastError = W;
+        int Error = 0;
+        bool Broken = false;
+        const TSocketWaitResult W = WaitWithin(true, Wait, Error, Broken);
+        if (W == TSocketWaitResult::Cancelled)
+            return HttpErrCancelled;
+        if (W == TSocketWaitResult::TimedOut)
+            return HttpErrTimeout;
+        if (W == TSocketWaitResult::Failed) {
+            LastError = Error;
             continue;
         }
         int SoError = 0;
@@ -132,27 +121,24 @@ int THttpSocket::Connect(const std::string& Host, std::uint16_t Port, const TSoc
     return LastError;
 }
 
-int THttpSocket::WaitReady(bool ForWrite, const TSocketWait& Wait) {
-    short Revents = 0;
-    return PollOnce(static_cast<int>(Handle), ForWrite ? POLLOUT : POLLIN, Wait, Revents);
+TSocketWaitResult THttpSocket::WaitSlice(bool ForWrite, int Milliseconds, int& Error, bool&) {
+    pollfd P{static_cast<int>(Handle), static_cast<short>(ForWrite ? POLLOUT : POLLIN), 0};
+    const int R = poll(&P, 1, Milliseconds);
+    if (R > 0)
+        return TSocketWaitResult::Ready;
+    if (R == 0 || errno == EINTR)
+        return TSocketWaitResult::TimedOut;
+    Error = errno;
+    return TSocketWaitResult::Failed;
 }
 
-long THttpSocket::Send(const char* Data, std::size_t Size, int& Error) {
+TTransferResult THttpSocket::Send(const char* Data, std::size_t Size, std::size_t& Moved,
+                                  int& Error) {
     const ssize_t N = send(static_cast<int>(Handle), Data, Size, MSG_NOSIGNAL);
-    if (N >= 0)
-        return static_cast<long>(N);
-    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
-        return -1;
-    Error = errno;
-    return -2;
+    return Finish(N, Moved, Error);
 }
 
-long THttpSocket::Receive(char* Data, std::size_t Size, int& Error) {
+TTransferResult THttpSocket::Receive(char* Data, std::size_t Size, std::size_t& Moved, int& Error) {
     const ssize_t N = recv(static_cast<int>(Handle), Data, Size, 0);
-    if (N >= 0)
-        return static_cast<long>(N);
-    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
-        return -1;
-    Error = errno;
-    return -2;
+    return Finish(N, Moved, Error);
 }

@@ -9,9 +9,6 @@
 #include <memory>
 
 namespace {
-// Waits are cut into slices so that a released client ends its worker soon.
-constexpr long long SliceMs = 50;
-
 struct TAddrInfoDeleter {
     void operator()(addrinfo* Info) const { freeaddrinfo(Info); }
 };
@@ -20,34 +17,17 @@ SOCKET AsSocket(std::intptr_t Handle) {
     return static_cast<SOCKET>(Handle);
 }
 
-// 0 when ready, or an error; Failed is set when the socket reported an error
-// (a refused connection shows in the except set).
-int SelectOnce(SOCKET S, bool ForWrite, const TSocketWait& Wait, bool& Failed) {
-    for (;;) {
-        if (Wait.Cancelled->load())
-            return HttpErrCancelled;
-        const auto Left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(Wait.Deadline - THttpClock::now())
-                .count();
-        if (Left <= 0)
-            return HttpErrTimeout;
-        const long long Slice = std::min<long long>(Left, SliceMs);
-        fd_set Ready;
-        fd_set Except;
-        FD_ZERO(&Ready);
-        FD_ZERO(&Except);
-        FD_SET(S, &Ready);
-        FD_SET(S, &Except);
-        timeval Tv{static_cast<long>(Slice / 1000), static_cast<long>((Slice % 1000) * 1000)};
-        const int R =
-            select(0, ForWrite ? nullptr : &Ready, ForWrite ? &Ready : nullptr, &Except, &Tv);
-        if (R == SOCKET_ERROR)
-            return WSAGetLastError();
-        if (R > 0) {
-            Failed = FD_ISSET(S, &Except) != 0;
-            return 0;
-        }
+// What a send or recv answered.
+TTransferResult Finish(int N, std::size_t& Moved, int& Error) {
+    if (N != SOCKET_ERROR) {
+        Moved = static_cast<std::size_t>(N);
+        return TTransferResult::Moved;
     }
+    const int E = WSAGetLastError();
+    if (E == WSAEWOULDBLOCK)
+        return TTransferResult::WouldBlock;
+    Error = E;
+    return TTransferResult::Failed;
 }
 } // namespace
 
@@ -128,12 +108,15 @@ int THttpSocket::Connect(const std::string& Host, std::uint16_t Port, const TSoc
             LastError = E;
             continue;
         }
+        int Error = 0;
         bool Failed = false;
-        const int W = SelectOnce(S, true, Wait, Failed);
-        if (W == HttpErrCancelled || W == HttpErrTimeout)
-            return W;
-        if (W != 0) {
-            LastError = W;
+        const TSocketWaitResult W = WaitWithin(true, Wait, Error, Failed);
+        if (W == TSocketWaitResult::Cancelled)
+            return HttpErrCancelled;
+        if (W == TSocketWaitResult::TimedOut)
+            return HttpErrTimeout;
+        if (W == TSocketWaitResult::Failed) {
+            LastError = Error;
             continue;
         }
         int SoError = 0;
@@ -147,31 +130,38 @@ int THttpSocket::Connect(const std::string& Host, std::uint16_t Port, const TSoc
     return LastError;
 }
 
-int THttpSocket::WaitReady(bool ForWrite, const TSocketWait& Wait) {
-    bool Failed = false;
-    return SelectOnce(AsSocket(Handle), ForWrite, Wait, Failed);
+// A refused connection shows in the except set.
+TSocketWaitResult THttpSocket::WaitSlice(bool ForWrite, int Milliseconds, int& Error,
+                                         bool& Broken) {
+    const SOCKET S = AsSocket(Handle);
+    fd_set Ready;
+    fd_set Except;
+    FD_ZERO(&Ready);
+    FD_ZERO(&Except);
+    FD_SET(S, &Ready);
+    FD_SET(S, &Except);
+    timeval Tv{static_cast<long>(Milliseconds / 1000),
+               static_cast<long>((Milliseconds % 1000) * 1000)};
+    const int R = select(0, ForWrite ? nullptr : &Ready, ForWrite ? &Ready : nullptr, &Except, &Tv);
+    if (R == SOCKET_ERROR) {
+        Error = WSAGetLastError();
+        return TSocketWaitResult::Failed;
+    }
+    if (R == 0)
+        return TSocketWaitResult::TimedOut;
+    Broken = FD_ISSET(S, &Except) != 0;
+    return TSocketWaitResult::Ready;
 }
 
-long THttpSocket::Send(const char* Data, std::size_t Size, int& Error) {
+TTransferResult THttpSocket::Send(const char* Data, std::size_t Size, std::size_t& Moved,
+                                  int& Error) {
     const int N =
         send(AsSocket(Handle), Data, static_cast<int>(std::min<std::size_t>(Size, 1 << 20)), 0);
-    if (N != SOCKET_ERROR)
-        return N;
-    const int E = WSAGetLastError();
-    if (E == WSAEWOULDBLOCK)
-        return -1;
-    Error = E;
-    return -2;
+    return Finish(N, Moved, Error);
 }
 
-long THttpSocket::Receive(char* Data, std::size_t Size, int& Error) {
+TTransferResult THttpSocket::Receive(char* Data, std::size_t Size, std::size_t& Moved, int& Error) {
     const int N =
         recv(AsSocket(Handle), Data, static_cast<int>(std::min<std::size_t>(Size, 1 << 20)), 0);
-    if (N != SOCKET_ERROR)
-        return N;
-    const int E = WSAGetLastError();
-    if (E == WSAEWOULDBLOCK)
-        return -1;
-    Error = E;
-    return -2;
+    return Finish(N, Moved, Error);
 }
