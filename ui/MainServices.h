@@ -4,6 +4,8 @@
 // SystemServices.h wires the real modules; tests pass a recording fake.
 #pragma once
 
+#include "signing/CertStore.h"
+#include "signing/CommandRunner.h"
 #include "signing/SignOneFile.h"
 #include "update/U_Lortex_Lite.h"
 
@@ -75,6 +77,16 @@ public:
 
     // Runs the signing tool (RunAndCapture in the program).
     virtual TCommandRunner CommandRunner() = 0;
+    // Runs it with variables added to its environment (RunAndCaptureWith):
+    // a store certificate's PIN travels there, never on the command line.
+    virtual std::uint32_t RunCommandWith(const std::string& CommandLine, std::string& Output,
+                                         const TRunOptions& Options) = 0;
+
+    // The certificates with a private key of the system's store or of the
+    // tokens (ListStoreCertificates), and the check before a batch that one
+    // is still there (IsStoreCertificatePresent).
+    virtual std::vector<TStoreCertificate> StoreCertificates() = 0;
+    virtual bool StoreCertificatePresent(const std::string& Thumbprint) = 0;
 
     // True for an existing file that is not a folder.
     virtual bool FileExists(const std::string& Path) = 0;

@@ -9,12 +9,14 @@
 //   the file-open dialog's last file name.
 #pragma once
 
+#include "signing/CertStore.h"
 #include "signing/SignStatus.h"
 #include "ui/U_MsgDlg.h"
 
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class IUiDispatcher;
 class ITaskbarPort;
@@ -96,6 +98,16 @@ public:
     // shows the dialog opening on the file name chosen last in any use, and
     // returns the chosen full path, or nothing when cancelled.
     virtual std::optional<std::string> ExecuteOpenDialog(const std::string& Filter) = 0;
+
+    // The certificate picker: a modal list of Certificates (subject, issuer,
+    // valid until, thumbprint) with OK and Cancel; returns the chosen one's
+    // thumbprint, or nothing when cancelled. A window without a picker
+    // offers no way to it and never gets here.
+    virtual std::optional<std::string>
+    ChooseStoreCertificate(const std::vector<TStoreCertificate>& Certificates) {
+        (void)Certificates;
+        return std::nullopt;
+    }
 
     // The toolkit's simple message dialog: the application title as caption,
     // the text, one OK button, no icon; modal.

@@ -7,6 +7,7 @@
 #include "settings/Registry.h"
 #include "settings/U_OstrinUtils.h"
 #include "settings/U_QuorvelFct.h"
+#include "signing/CertStore.h"
 #include "signing/CommandRunner.h"
 #include "signing/SignToolDiscovery.h"
 #include "update/FileVersion.h"
@@ -94,6 +95,15 @@ public:
         return [](const std::string& CommandLine, std::string& Output) {
             return RunAndCapture(CommandLine, Output);
         };
+    }
+    std::uint32_t RunCommandWith(const std::string& CommandLine, std::string& Output,
+                                 const TRunOptions& Options) override {
+        return RunAndCaptureWith(CommandLine, Output, Options);
+    }
+
+    std::vector<TStoreCertificate> StoreCertificates() override { return ListStoreCertificates(); }
+    bool StoreCertificatePresent(const std::string& Thumbprint) override {
+        return IsStoreCertificatePresent(Thumbprint);
     }
 
     bool FileExists(const std::string& Path) override { return IsExistingFile(Path); }

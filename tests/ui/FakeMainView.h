@@ -170,6 +170,14 @@ public:
         DialogAnswers.pop_front();
         return Answer;
     }
+    // The certificate picker: what it offered, and the answer it gives.
+    std::vector<std::vector<TStoreCertificate>> PickerOffers;
+    std::optional<std::string> PickerAnswer;
+    std::optional<std::string>
+    ChooseStoreCertificate(const std::vector<TStoreCertificate>& Certificates) override {
+        PickerOffers.push_back(Certificates);
+        return PickerAnswer;
+    }
     void ShowMessage(const std::string& Text) override {
         Messages.push_back(Text);
         Events.push_back("Message " + Text);

@@ -156,6 +156,28 @@ public:
         CreatedChecker = Checker.get();
         return Checker;
     }
+    // Every run through RunCommandWith: its environment (its command line
+    // goes to CommandLines like any other).
+    std::vector<std::vector<std::pair<std::string, std::string>>> Environments;
+    std::uint32_t RunCommandWith(const std::string& CommandLine, std::string& Output,
+                                 const TRunOptions& Options) override {
+        CommandLines.push_back(CommandLine);
+        Environments.push_back(Options.Environment);
+        return Tool(CommandLine, Output);
+    }
+    // The system's store: its certificates, with their keys.
+    std::vector<TStoreCertificate> Certificates;
+    std::vector<TStoreCertificate> StoreCertificates() override {
+        Note("StoreCertificates");
+        return Certificates;
+    }
+    bool StoreCertificatePresent(const std::string& Thumbprint) override {
+        Note("StoreCertificatePresent " + Thumbprint);
+        for (const auto& Certificate : Certificates)
+            if (Certificate.Thumbprint == Thumbprint)
+                return true;
+        return false;
+    }
     TCommandRunner CommandRunner() override {
         return [this](const std::string& CommandLine, std::string& Output) {
             CommandLines.push_back(CommandLine);
