@@ -1,15 +1,23 @@
 #include "ui/qt/QtAboutView.h"
 
-TQtAboutView::TQtAboutView(QWidget* Owner, IQtDesktop& Desktop, std::string ExePath,
-                           TAboutDlg::TVersionText VersionText, TGuard Guard)
-    : TQtAboutForm(Owner), Logic(*this, std::move(ExePath), std::move(VersionText)),
-      Desktop(Desktop), Guard(std::move(Guard)) {
+#include <functional>
+
+TQtAboutView::TQtAboutView(QWidget* Owner, IQtDesktop& Desktop, TGuard Guard)
+    : TQtAboutForm(Owner), Desktop(Desktop), Guard(std::move(Guard)) {
     connect(email_btn, &QPushButton::clicked, this,
-            [this] { this->Guard([this] { Logic.email_btnClick(); }); });
-    connect(web_btn, &QPushButton::clicked, this,
-            [this] { this->Guard([this] { Logic.web_btnClick(); }); });
+            [this] { Forward(&TAboutDlg::email_btnClick); });
+    connect(web_btn, &QPushButton::clicked, this, [this] { Forward(&TAboutDlg::web_btnClick); });
     connect(forum_btn, &QPushButton::clicked, this,
-            [this] { this->Guard([this] { Logic.forum_btnClick(); }); });
+            [this] { Forward(&TAboutDlg::forum_btnClick); });
+}
+
+void TQtAboutView::Attach(TAboutDlg* NewController) {
+    Controller = NewController;
+}
+
+void TQtAboutView::Forward(void (TAboutDlg::*Handler)()) {
+    if (Controller)
+        Guard([Dlg = Controller, Handler] { std::invoke(Handler, *Dlg); });
 }
 
 void TQtAboutView::SetCaption(const std::string& Caption) {

@@ -1,5 +1,6 @@
-// The About window: TQtAboutForm's widgets as the IAboutView of the
-// controller's TAboutDlg, which fills the texts and answers the links.
+// The About window: TQtAboutForm's widgets as the IAboutView of a TAboutDlg,
+// which fills the texts and answers the links. The program block owns the
+// TAboutDlg, as on Windows; the window only forwards its buttons to it.
 #pragma once
 
 #include "ui/U_about.h"
@@ -15,8 +16,10 @@ public:
     // Guard runs each forwarded click and shows an error that escapes it.
     using TGuard = std::function<void(const std::function<void()>&)>;
 
-    TQtAboutView(QWidget* Owner, IQtDesktop& Desktop, std::string ExePath,
-                 TAboutDlg::TVersionText VersionText, TGuard Guard);
+    TQtAboutView(QWidget* Owner, IQtDesktop& Desktop, TGuard Guard);
+
+    // From here on the buttons reach Controller.
+    void Attach(TAboutDlg* Controller);
 
     // IAboutView
     void SetCaption(const std::string& Caption) override;
@@ -25,9 +28,10 @@ public:
     bool ShowModal() override;
     void OpenAddress(const std::string& Address) override;
 
-    TAboutDlg Logic;
-
 private:
+    void Forward(void (TAboutDlg::*Handler)());
+
+    TAboutDlg* Controller = nullptr;
     IQtDesktop& Desktop;
     TGuard Guard;
 };

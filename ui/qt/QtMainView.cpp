@@ -4,7 +4,7 @@
 #include "ui/OpenDialogStart.h"
 #include "ui/U_MainDlg.h"
 #include "ui/U_TaskBarProgressUnit.h"
-#include "ui/qt/LauncherEntry.h"
+#include "ui/qt/LauncherTaskbarPort.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -23,39 +23,6 @@ QString FromText(const std::string& Text) {
 std::string ToText(const QString& Text) {
     return Text.toLocal8Bit().toStdString();
 }
-
-// The launcher progress as the taskbar port, shown exactly when the Windows
-// taskbar would draw something: a value moves the button to the normal state
-// unless it shows an error or a pause (as ITaskbarList3 does), and a normal
-// progress at 0 draws nothing.
-class TLauncherTaskbarPort : public ITaskbarPort {
-public:
-    void SetProgressValue(std::int64_t Completed, std::int64_t Total) override {
-        LastCompleted = Completed;
-        LastTotal = Total;
-        if (Flags == NoProgress || Flags == Indeterminate)
-            Flags = Normal;
-        Send();
-    }
-    void SetProgressState(std::uint32_t NewFlags) override {
-        Flags = NewFlags;
-        Send();
-    }
-    bool IsConnected() const { return Launcher.IsConnected(); }
-
-private:
-    static constexpr std::uint32_t NoProgress = 0, Indeterminate = 1, Normal = 2;
-
-    void Send() {
-        const bool Visible = Flags != NoProgress && (LastCompleted > 0 || Flags != Normal);
-        Launcher.Update(LastCompleted, LastTotal, Visible);
-    }
-
-    TLauncherEntry Launcher;
-    std::int64_t LastCompleted = 0;
-    std::int64_t LastTotal = 0;
-    std::uint32_t Flags = NoProgress;
-};
 } // namespace
 
 TQtMainView::TQtMainView(IQtDesktop& Desktop) : Desktop(Desktop) {
@@ -347,8 +314,5 @@ IUiDispatcher& TQtMainView::Dispatcher() {
 }
 
 std::unique_ptr<ITaskbarPort> TQtMainView::CreateTaskbarPort() {
-    auto Port = std::make_unique<TLauncherTaskbarPort>();
-    if (!Port->IsConnected())
-        return nullptr;
-    return Port;
+    return CreateLauncherTaskbarPort();
 }

@@ -13,18 +13,19 @@
 
 TQtProgram::TQtProgram(IQtDesktop& Desktop, std::unique_ptr<IMainServices> Services)
     : OwnServices(std::move(Services)), View(Desktop), Dlg(View, *OwnServices),
-      About(
-          &View, Desktop, OwnServices->ExePath(),
-          [Services = OwnServices.get()](const std::string& Path) {
-              return Services->FileVersionText(Path);
-          },
-          [this](const std::function<void()>& Handler) { Dlg.Guard(Handler); }) {
+      About(&View, Desktop, [this](const std::function<void()>& Handler) { Dlg.Guard(Handler); }),
+      AboutLogic(About, OwnServices->ExePath(),
+                 [Services = OwnServices.get()](const std::string& Path) {
+                     return Services->FileVersionText(Path);
+                 }) {
     View.Attach(Dlg);
     Dlg.Guard([this] { Dlg.FormCreate(); });
-    View.OnShowAbout = [this] { About.Logic.ShowAbout(); };
+    About.Attach(&AboutLogic);
+    View.OnShowAbout = [this] { AboutLogic.ShowAbout(); };
 }
 
 TQtProgram::~TQtProgram() {
+    About.Attach(nullptr);
     Dlg.FormDestroy();
 }
 

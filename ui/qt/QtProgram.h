@@ -13,7 +13,8 @@
 
 class TQtProgram {
 public:
-    // Creates the main window (its creation step runs), then the About window.
+    // Creates the main window (its creation step runs), then the About window
+    // with its TAboutDlg.
     TQtProgram(IQtDesktop& Desktop, std::unique_ptr<IMainServices> Services);
     // The window's destruction step (taskbar progress, update checker, log).
     ~TQtProgram();
@@ -21,8 +22,9 @@ public:
     TQtProgram& operator=(const TQtProgram&) = delete;
 
     TQtMainView& MainWindow() { return View; }
-    TQtAboutView& AboutWindow() { return About; }
     TMainDlg& Controller() { return Dlg; }
+    TQtAboutView& AboutWindow() { return About; }
+    TAboutDlg& AboutDlg() { return AboutLogic; }
     IMainServices& Services() { return *OwnServices; }
 
 private:
@@ -30,6 +32,7 @@ private:
     TQtMainView View;
     TMainDlg Dlg;
     TQtAboutView About;
+    TAboutDlg AboutLogic;
 };
 
 // main(): runs the program until its window closes; returns the exit code.

@@ -5,7 +5,7 @@ pictures, the button and status pictures and the About banner.
 Standard library only. The output is committed beside this script, so a build
 never needs Python; run it again after changing a drawing:
 
-    python3 ui/win32/res/make_pictures.py
+    python3 ui/res/make_pictures.py
 """
 
 import math

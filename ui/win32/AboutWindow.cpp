@@ -2,65 +2,17 @@
 
 #include "AppInfo.h"
 #include "core/QuorvelErrors.h"
+#include "ui/win32/AboutLayout.h"
 #include "ui/win32/ResourceIds.h"
 #include "ui/win32/UiFont.h"
 
-#include <array>
-
 namespace {
-
 constexpr const char* ClassName = "QuorvelAboutWindow";
-constexpr DWORD Child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-constexpr DWORD Group = Child | BS_GROUPBOX;
-constexpr DWORD Button = Child | WS_TABSTOP | BS_PUSHBUTTON;
-
-constexpr std::array<TControlDesign, 10> Design = {{
-    {IDC_IMAGE1, 0, "STATIC", "", Child | SS_BITMAP, 0, 0, 0, 388, 96},
-    {IDC_ALL_GRP, 0, "BUTTON", "", Group, 0, 1, 97, 384, 184},
-    {IDC_APPLICATION_GRP, IDC_ALL_GRP, "BUTTON", "Application", Group, 0, 5, 12, 249, 53},
-    {IDC_APPNAME_LBL, IDC_APPLICATION_GRP, "STATIC", "Application name :", Child | SS_LEFT, 0, 8,
-     16, 233, 13},
-    {IDC_VERSION_LBL, IDC_APPLICATION_GRP, "STATIC", "Version :", Child | SS_LEFT, 0, 8, 32, 233,
-     13},
-    {IDC_TANDREL_GRP, IDC_ALL_GRP, "BUTTON", "Tandrel", Group, 0, 260, 12, 113, 117},
-    {IDC_EMAIL_BTN, IDC_TANDREL_GRP, "BUTTON", "Email", Button, 0, 8, 16, 97, 28},
-    {IDC_WEB_BTN, IDC_TANDREL_GRP, "BUTTON", "Web Site", Button, 0, 8, 48, 97, 28},
-    {IDC_FORUM_BTN, IDC_TANDREL_GRP, "BUTTON", "Forums", Button, 0, 8, 80, 97, 28},
-    {IDC_OK_BTN, IDC_ALL_GRP, "BUTTON", "Ok", Child | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 274, 139,
-     81, 33},
-}};
-
-// Fixed single border (the caption's own), a system menu and a minimise
-// button only; the caption keeps the window's icon.
-constexpr DWORD WindowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr DWORD WindowExStyle = 0;
-
-void RegisterAboutClass(HINSTANCE Instance) {
-    WNDCLASSEXA Existing{};
-    if (GetClassInfoExA(Instance, ClassName, &Existing))
-        return;
-    WNDCLASSEXA Class{};
-    Class.cbSize = sizeof(Class);
-    Class.lpfnWndProc = DefWindowProcA;
-    Class.hInstance = Instance;
-    Class.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    Class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    Class.lpszClassName = ClassName;
-    if (!RegisterClassExA(&Class))
-        RaiseLastOSError();
-}
-
 } // namespace
 
-namespace AboutLayout {
-std::span<const TControlDesign> Controls() {
-    return Design;
-}
-} // namespace AboutLayout
-
-TAboutWindow::TAboutWindow(HINSTANCE Instance, HWND Owner, IDesktopPort& Desktop)
+TAboutWindow::TAboutWindow(HINSTANCE Instance, HWND Owner, IWin32Desktop& Desktop)
     : Owner(Owner), Desktop(Desktop) {
-    RegisterAboutClass(Instance);
+    RegisterWindowClass(Instance, ClassName);
     Font = CreateUiFont();
     Banner.reset(static_cast<HBITMAP>(
         LoadImageA(Instance, MAKEINTRESOURCEA(IDB_BANNER), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
@@ -68,14 +20,14 @@ TAboutWindow::TAboutWindow(HINSTANCE Instance, HWND Owner, IDesktopPort& Desktop
                                              GetSystemMetrics(SM_CXSMICON),
                                              GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
     RECT Outer{0, 0, AboutLayout::ClientWidth, AboutLayout::ClientHeight};
-    AdjustWindowRectEx(&Outer, WindowStyle, FALSE, WindowExStyle);
-    Window.reset(CreateWindowExA(WindowExStyle, ClassName, "About", WindowStyle, 0, 0,
-                                 Outer.right - Outer.left, Outer.bottom - Outer.top, Owner, nullptr,
-                                 Instance, nullptr));
+    AdjustWindowRectEx(&Outer, AboutLayout::WindowStyle, FALSE, AboutLayout::WindowExStyle);
+    Window.reset(CreateWindowExA(AboutLayout::WindowExStyle, ClassName, "About",
+                                 AboutLayout::WindowStyle, 0, 0, Outer.right - Outer.left,
+                                 Outer.bottom - Outer.top, Owner, nullptr, Instance, nullptr));
     if (!Window)
         RaiseLastOSError();
     SendMessageA(Window.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Icon.get()));
-    CreateDesignedControls(Window.get(), Design, Font.get());
+    CreateDesignedControls(Window.get(), AboutLayout::Controls(), Font.get());
     SendMessageA(Control(IDC_IMAGE1), STM_SETIMAGE, IMAGE_BITMAP,
                  reinterpret_cast<LPARAM>(Banner.get()));
     // Only a finished object handles messages: should a step above fail, the

@@ -4,22 +4,14 @@
 #pragma once
 
 #include "ui/U_about.h"
-#include "ui/win32/DesktopPort.h"
-#include "ui/win32/MainLayout.h"
+#include "ui/win32/Win32Desktop.h"
 #include "ui/win32/Win32Handles.h"
 
-#include <span>
 #include <string>
-
-namespace AboutLayout {
-inline constexpr int ClientWidth = 389;
-inline constexpr int ClientHeight = 285;
-std::span<const TControlDesign> Controls();
-} // namespace AboutLayout
 
 class TAboutWindow : public IAboutView {
 public:
-    TAboutWindow(HINSTANCE Instance, HWND Owner, IDesktopPort& Desktop);
+    TAboutWindow(HINSTANCE Instance, HWND Owner, IWin32Desktop& Desktop);
     ~TAboutWindow() override;
     TAboutWindow(const TAboutWindow&) = delete;
     TAboutWindow& operator=(const TAboutWindow&) = delete;
@@ -47,7 +39,7 @@ private:
     void Forward(void (TAboutDlg::*Handler)());
 
     HWND Owner;
-    IDesktopPort& Desktop;
+    IWin32Desktop& Desktop;
     TAboutDlg* Controller = nullptr;
     bool Modal = false;
     bool ClosedWithOk = false;

@@ -1,24 +1,14 @@
 #include "ui/win32/MainLayout.h"
 
-#include "core/QuorvelErrors.h"
 #include "ui/win32/ResourceIds.h"
 
 #include <commctrl.h>
 
 #include <array>
-#include <string_view>
 
 namespace {
 
-constexpr DWORD Child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-constexpr DWORD Group = Child | BS_GROUPBOX;
-constexpr DWORD FlatPicture = Child | BS_OWNERDRAW;
-constexpr DWORD Button = Child | WS_TABSTOP | BS_PUSHBUTTON;
-constexpr DWORD CheckBox = Child | WS_TABSTOP | BS_AUTOCHECKBOX;
-constexpr DWORD ReadOnlyField = Child | WS_TABSTOP | ES_AUTOHSCROLL | ES_READONLY;
-constexpr DWORD FixedList = Child | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
-// A drop-down's height includes its opened list.
-constexpr int DropHeight = 200;
+using namespace DesignStyle;
 
 constexpr std::array<TControlDesign, 29> Design = {{
     {IDC_SIGNTOOL_GRP, 0, "BUTTON", "SignTool", Group, 0, 8, 8, 353, 65},
@@ -68,53 +58,11 @@ constexpr std::array<TControlDesign, 29> Design = {{
      409},
     {IDC_CLEARLOG_BTN, IDC_LOG_GRP, "BUTTON", "Clear", Button, 0, 195, 434, 75, 25},
 
-    {IDC_SIGN_BTN, 0, "BUTTON", "Sign", Child | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 10, 479, 93, 35},
+    {IDC_SIGN_BTN, 0, "BUTTON", "Sign", DefaultButton, 0, 10, 479, 93, 35},
     {IDC_PB, 0, PROGRESS_CLASSA, "", Child | PBS_SMOOTH, 0, 112, 487, 537, 25},
 }};
 
 } // namespace
-
-RECT PlaceOnClient(std::span<const TControlDesign> Design, int Id) {
-    RECT Place{};
-    bool Found = false;
-    for (int Current = Id; Current != 0;) {
-        const TControlDesign* Control = nullptr;
-        for (const TControlDesign& Candidate : Design)
-            if (Candidate.Id == Current)
-                Control = &Candidate;
-        if (!Control)
-            break;
-        if (!Found) {
-            Place = RECT{0, 0, Control->Width, Control->Height};
-            Found = true;
-        }
-        OffsetRect(&Place, Control->Left, Control->Top);
-        Current = Control->GroupId;
-    }
-    return Place;
-}
-
-void CreateDesignedControls(HWND Parent, std::span<const TControlDesign> Design, HFONT Font) {
-    const HINSTANCE Instance = GetModuleHandleA(nullptr);
-    for (const TControlDesign& Control : Design) {
-        const RECT Place = PlaceOnClient(Design, Control.Id);
-        HWND Made = CreateWindowExA(
-            Control.ExStyle, Control.ClassName, Control.Caption, Control.Style, Place.left,
-            Place.top, Place.right - Place.left, Place.bottom - Place.top, Parent,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(Control.Id)), Instance, nullptr);
-        if (!Made)
-            RaiseLastOSError();
-        SendMessageA(Made, WM_SETFONT, reinterpret_cast<WPARAM>(Font), FALSE);
-    }
-    // Groups lie under the controls they enclose, and an enclosing group under
-    // the groups inside it, so that each frames what it holds instead of
-    // hiding it. The Tab order is unchanged: a group takes no focus.
-    for (auto Control = Design.rbegin(); Control != Design.rend(); ++Control)
-        if (std::string_view(Control->ClassName) == "BUTTON" &&
-            (Control->Style & BS_TYPEMASK) == BS_GROUPBOX)
-            SetWindowPos(GetDlgItem(Parent, Control->Id), HWND_BOTTOM, 0, 0, 0, 0,
-                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
 
 namespace MainLayout {
 

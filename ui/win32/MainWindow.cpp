@@ -33,22 +33,6 @@ private:
     int& Depth;
 };
 
-void RegisterMainClass(HINSTANCE Instance) {
-    WNDCLASSEXA Existing{};
-    if (GetClassInfoExA(Instance, ClassName, &Existing))
-        return;
-    WNDCLASSEXA Class{};
-    Class.cbSize = sizeof(Class);
-    Class.style = CS_DBLCLKS;
-    Class.lpfnWndProc = DefWindowProcA; // replaced per window, see the constructor
-    Class.hInstance = Instance;
-    Class.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    Class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    Class.lpszClassName = ClassName;
-    if (!RegisterClassExA(&Class))
-        RaiseLastOSError();
-}
-
 std::string WindowText(HWND Control) {
     const int Length = GetWindowTextLengthA(Control);
     std::string Text(static_cast<std::size_t>(Length) + 1, '\0');
@@ -107,8 +91,8 @@ Win32::TImageList IconList(HINSTANCE Instance, int Size, std::initializer_list<i
 
 } // namespace
 
-TMainWindow::TMainWindow(HINSTANCE Instance, IDesktopPort& Desktop) : Desktop(Desktop) {
-    RegisterMainClass(Instance);
+TMainWindow::TMainWindow(HINSTANCE Instance, IWin32Desktop& Desktop) : Desktop(Desktop) {
+    RegisterWindowClass(Instance, ClassName, CS_DBLCLKS);
     Font = CreateUiFont();
     LinkFont = CreateUiFont(true);
     CreateImageLists(Instance);

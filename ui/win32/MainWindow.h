@@ -4,7 +4,7 @@
 #pragma once
 
 #include "ui/MainView.h"
-#include "ui/win32/DesktopPort.h"
+#include "ui/win32/Win32Desktop.h"
 #include "ui/win32/Win32Handles.h"
 #include "ui/win32/WindowDispatcher.h"
 
@@ -16,7 +16,7 @@ class TMainDlg;
 class TMainWindow : public IMainView {
 public:
     // Creates the window and its controls, hidden, with the caption "Quorvel".
-    TMainWindow(HINSTANCE Instance, IDesktopPort& Desktop);
+    TMainWindow(HINSTANCE Instance, IWin32Desktop& Desktop);
     ~TMainWindow() override;
     TMainWindow(const TMainWindow&) = delete;
     TMainWindow& operator=(const TMainWindow&) = delete;
@@ -87,7 +87,7 @@ private:
     void ReportError(std::exception_ptr Error);
     HWND FieldControl(TMainField Field) const;
 
-    IDesktopPort& Desktop;
+    IWin32Desktop& Desktop;
     TMainDlg* Controller = nullptr;
     std::function<void()> ShowAboutModal;
     bool ActivationSeen = false;

@@ -1,7 +1,7 @@
 // Quorvel.exe: the program block and nothing else.
 #include "AppInfo.h"
 #include "ui/SystemServices.h"
-#include "ui/win32/Application.h"
+#include "ui/win32/Win32Program.h"
 
 #include <cstdlib>
 #include <string>
@@ -31,14 +31,14 @@ std::vector<std::string> Arguments() {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE Instance, HINSTANCE, LPSTR, int ShowCommand) {
-    TSystemDesktop Desktop;
+    TWin32Desktop Desktop;
     try {
         TComApartment Com;
         InitCommonControlClasses();
         auto Services = CreateSystemServices(RunningExecutablePath(), Arguments());
-        TQuorvelApplication Application(Instance, Desktop, *Services);
-        Application.Show(ShowCommand);
-        return Application.Run();
+        TWin32Program Program(Instance, Desktop, *Services);
+        Program.Show(ShowCommand);
+        return Program.Run();
     } catch (const std::exception& Error) {
         // Only what fails before the message loop runs, or the loop itself.
         Desktop.ShowMessageBox(nullptr, Error.what(), AppInfo::Title, MB_OK | MB_ICONERROR);

@@ -1,4 +1,4 @@
-#include "ui/win32/DesktopPort.h"
+#include "ui/win32/Win32Desktop.h"
 
 #include "core/Shell.h"
 
@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <vector>
 
-int TSystemDesktop::ShowMessageBox(HWND Owner, const std::string& Text, const std::string& Caption,
-                                   UINT Style) {
+int TWin32Desktop::ShowMessageBox(HWND Owner, const std::string& Text, const std::string& Caption,
+                                  UINT Style) {
     return ::MessageBoxA(Owner, Text.c_str(), Caption.c_str(), Style);
 }
 
-bool TSystemDesktop::OpenFile(HWND Owner, const std::string& Filter, std::string& FileName) {
+bool TWin32Desktop::OpenFile(HWND Owner, const std::string& Filter, std::string& FileName) {
     // Room for a long path; a longer choice fails the dialog, which counts as
     // a cancel.
     std::vector<char> Buffer(32768, '\0');
@@ -38,11 +38,11 @@ bool TSystemDesktop::OpenFile(HWND Owner, const std::string& Filter, std::string
     return true;
 }
 
-void TSystemDesktop::OpenAddress(HWND Owner, const std::string& Address) {
+void TWin32Desktop::OpenAddress(HWND Owner, const std::string& Address) {
     ShellOpen(Owner, Address);
 }
 
-void TSystemDesktop::OpenAddressEx(const std::string& Address) {
+void TWin32Desktop::OpenAddressEx(const std::string& Address) {
     ShellOpenEx(Address);
 }
 

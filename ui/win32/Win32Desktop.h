@@ -7,9 +7,9 @@
 
 #include <string>
 
-class IDesktopPort {
+class IWin32Desktop {
 public:
-    virtual ~IDesktopPort() = default;
+    virtual ~IWin32Desktop() = default;
     // MessageBoxA with these arguments; returns its answer code.
     virtual int ShowMessageBox(HWND Owner, const std::string& Text, const std::string& Caption,
                                UINT Style) = 0;
@@ -23,7 +23,7 @@ public:
 };
 
 // The real desktop.
-class TSystemDesktop : public IDesktopPort {
+class TWin32Desktop : public IWin32Desktop {
 public:
     int ShowMessageBox(HWND Owner, const std::string& Text, const std::string& Caption,
                        UINT Style) override;

@@ -1,4 +1,4 @@
-#include "ui/win32/Application.h"
+#include "ui/win32/Win32Program.h"
 
 #include "core/QuorvelErrors.h"
 
@@ -21,8 +21,7 @@ void InitCommonControlClasses() {
     InitCommonControlsEx(&Classes);
 }
 
-TQuorvelApplication::TQuorvelApplication(HINSTANCE Instance, IDesktopPort& Desktop,
-                                         IMainServices& Services)
+TWin32Program::TWin32Program(HINSTANCE Instance, IWin32Desktop& Desktop, IMainServices& Services)
     : MainWindow(Instance, Desktop), MainDlg(MainWindow, Services), MainFormCreated([this] {
           MainWindow.Attach(&MainDlg);
           return MainDlg.Guard([this] { MainDlg.FormCreate(); });
@@ -34,19 +33,19 @@ TQuorvelApplication::TQuorvelApplication(HINSTANCE Instance, IDesktopPort& Deskt
     MainWindow.SetAboutAction([this] { AboutDlg.ShowAbout(); });
 }
 
-TQuorvelApplication::~TQuorvelApplication() {
+TWin32Program::~TWin32Program() {
     // The controllers go first; the windows must not call them any more.
     AboutWindow.Attach(nullptr);
     MainWindow.Attach(nullptr);
 }
 
-void TQuorvelApplication::Show(int ShowCommand) {
+void TWin32Program::Show(int ShowCommand) {
     ShowWindow(MainWindow.Handle(), ShowCommand);
     UpdateWindow(MainWindow.Handle());
     SetForegroundWindow(MainWindow.Handle());
 }
 
-int TQuorvelApplication::Run() {
+int TWin32Program::Run() {
     MSG Message{};
     for (;;) {
         const BOOL Got = GetMessageA(&Message, nullptr, 0, 0);

@@ -6,8 +6,8 @@
 #include "ui/MainServices.h"
 #include "ui/U_MainDlg.h"
 #include "ui/win32/AboutWindow.h"
-#include "ui/win32/DesktopPort.h"
 #include "ui/win32/MainWindow.h"
+#include "ui/win32/Win32Desktop.h"
 
 #include <windows.h>
 
@@ -26,14 +26,14 @@ private:
 // Registers the common control classes the windows use.
 void InitCommonControlClasses();
 
-class TQuorvelApplication {
+class TWin32Program {
 public:
     // Creates the main window (its creation step FormCreate runs), then the
     // About window; nothing is shown yet.
-    TQuorvelApplication(HINSTANCE Instance, IDesktopPort& Desktop, IMainServices& Services);
-    ~TQuorvelApplication();
-    TQuorvelApplication(const TQuorvelApplication&) = delete;
-    TQuorvelApplication& operator=(const TQuorvelApplication&) = delete;
+    TWin32Program(HINSTANCE Instance, IWin32Desktop& Desktop, IMainServices& Services);
+    ~TWin32Program();
+    TWin32Program(const TWin32Program&) = delete;
+    TWin32Program& operator=(const TWin32Program&) = delete;
 
     // Shows the main window (as the program was asked to start: normal,
     // minimised, ...) and makes it the active one.

@@ -6,8 +6,9 @@
 #include "tests/ui/win32/WindowDriver.h"
 #include "tests/ui/win32/WindowPicture.h"
 #include "ui/U_MainDlg.h"
-#include "ui/win32/Application.h"
+#include "ui/win32/MainLayout.h"
 #include "ui/win32/ResourceIds.h"
+#include "ui/win32/Win32Program.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ class MainWindowTest : public testing::Test {
 protected:
     void SetUp() override {
         InitCommonControlClasses();
-        App = std::make_unique<TQuorvelApplication>(GetModuleHandleA(nullptr), Desktop, Services);
+        App = std::make_unique<TWin32Program>(GetModuleHandleA(nullptr), Desktop, Services);
     }
     void TearDown() override {
         App.reset();
@@ -67,7 +68,7 @@ protected:
     TComApartment Com;
     TScriptedDesktop Desktop;
     TFakeServices Services;
-    std::unique_ptr<TQuorvelApplication> App;
+    std::unique_ptr<TWin32Program> App;
 };
 
 LONG_PTR StyleOf(HWND Window) {

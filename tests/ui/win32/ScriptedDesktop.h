@@ -3,14 +3,14 @@
 // ever appears.
 #pragma once
 
-#include "ui/win32/DesktopPort.h"
+#include "ui/win32/Win32Desktop.h"
 
 #include <deque>
 #include <optional>
 #include <string>
 #include <vector>
 
-class TScriptedDesktop : public IDesktopPort {
+class TScriptedDesktop : public IWin32Desktop {
 public:
     struct TBox {
         std::string Text, Caption;

@@ -6,8 +6,8 @@
 #include "tests/ui/win32/WinSandbox.h"
 #include "tests/ui/win32/WindowDriver.h"
 #include "ui/SystemServices.h"
-#include "ui/win32/Application.h"
 #include "ui/win32/ResourceIds.h"
+#include "ui/win32/Win32Program.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +59,7 @@ protected:
         // Nothing listens there: the automatic check ends at once, quietly.
         Update.ServiceBase = "http://127.0.0.1:9";
         Services = CreateSystemServices(ModulePath(), {}, std::move(Update));
-        App = std::make_unique<TQuorvelApplication>(GetModuleHandleA(nullptr), Desktop, *Services);
+        App = std::make_unique<TWin32Program>(GetModuleHandleA(nullptr), Desktop, *Services);
         App->Show();
         SendMessageA(App->MainWindow.Handle(), WM_ACTIVATEAPP, TRUE, 0);
         Pump();
@@ -86,7 +86,7 @@ protected:
     TComApartment Com;
     TScriptedDesktop Desktop;
     std::unique_ptr<IMainServices> Services;
-    std::unique_ptr<TQuorvelApplication> App;
+    std::unique_ptr<TWin32Program> App;
 };
 
 TEST_F(SessionTest, SignsKeepsAndRestores) {
