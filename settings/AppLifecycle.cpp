@@ -2,6 +2,7 @@
 
 #include "AppInfo.h"
 #include "core/QuorvelErrors.h"
+#include "core/ValueNames.h"
 #include "settings/FileListFile.h"
 #include "settings/U_OstrinUtils.h"
 #include "settings/U_QuorvelFct.h"
@@ -21,7 +22,7 @@ bool RunsInstalled() {
 // stop every close from then on, and the window could never be closed.
 bool DebugModeIsOn() {
     try {
-        return ReadSetting("DebugMode") == "1";
+        return ReadSetting(ValueNames::DebugMode) == "1";
     } catch (const ERegistryError&) {
         return false;
     }

@@ -2,6 +2,8 @@
 // from it for one file.
 #pragma once
 
+#include "core/ValueNames.h"
+
 #include <string>
 #include <string_view>
 #include <utility>
@@ -23,14 +25,9 @@ struct TSigningSettings {
     std::string CertThumbprint{};
 };
 
-// The product key's values that hold the certificate's source ("0" a file,
-// "1" the store) and the store certificate's thumbprint. A key without them
-// means a .pfx file, as before they existed.
-inline constexpr std::string_view CertSourceSettingName = "CertSource";
-inline constexpr std::string_view CertThumbprintSettingName = "CertThumbprint";
-
-// The stored text of CertSource read back: "1" is the store, anything else
-// (missing, empty, damaged) the .pfx file.
+// The stored text of CertSource (ValueNames.h) read back: "1" is the store,
+// anything else (missing, empty, damaged) the .pfx file. A key without
+// CertSource and CertThumbprint means a .pfx file, as before they existed.
 TCertSource CertSourceFromSetting(std::string_view Stored);
 std::string CertSourceSettingText(TCertSource Source);
 

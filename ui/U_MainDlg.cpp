@@ -2,6 +2,7 @@
 
 #include "AppInfo.h"
 #include "core/Addresses.h"
+#include "core/ValueNames.h"
 #include "log/U_Log.h"
 #include "settings/EnvProbe.h"
 #include "signing/SignToolDiscovery.h"
@@ -86,7 +87,7 @@ void TMainDlg::AppEvtActivate() {
 
     TaskProgress = std::make_unique<TTaskProgressBar>(View.CreateTaskbarPort());
 
-    const bool Debug = Services.ReadSetting("DebugLog") == "1";
+    const bool Debug = Services.ReadSetting(ValueNames::DebugLog) == "1";
     Log = Services.CreateLog(Services.LogFilePath(), Debug);
     for (const std::string& Notice : Services.TakeStoreNotices())
         Log->Write(Notice, LogError);
@@ -104,9 +105,9 @@ void TMainDlg::AppEvtActivate() {
 
     RestoreOrDiscoverSignTool();
 
-    View.SetFieldText(TMainField::certifpath_txt, Services.ReadSetting("Certificate"));
+    View.SetFieldText(TMainField::certifpath_txt, Services.ReadSetting(ValueNames::Certificate));
 
-    const std::string Password = Services.ReadSetting("Password");
+    const std::string Password = Services.ReadSetting(ValueNames::Password);
     if (!Password.empty()) {
         View.SetFieldText(TMainField::password_txt, Password);
         View.SetChecked(TMainCheck::password_chk, true);
@@ -114,16 +115,16 @@ void TMainDlg::AppEvtActivate() {
 
     View.SetDownloadLinkVisible(View.FieldText(TMainField::signtool_txt).empty());
 
-    const std::string TimeStampURL = Services.ReadSetting("TimeStampURL");
+    const std::string TimeStampURL = Services.ReadSetting(ValueNames::TimeStampURL);
     if (!TimeStampURL.empty())
         View.SetFieldText(TMainField::timestamp_txt, TimeStampURL);
     else if (!Addresses::TimestampServers.empty())
         View.SetFieldText(TMainField::timestamp_txt, Addresses::TimestampServers.front());
 
     View.SetDigestIndex(TMainDigestList::certDigest_cmb,
-                        StoredIndex(Services.ReadSetting("CertDigest")));
+                        StoredIndex(Services.ReadSetting(ValueNames::CertDigest)));
     View.SetDigestIndex(TMainDigestList::timeDigest_cmb,
-                        StoredIndex(Services.ReadSetting("TimeStampDigest")));
+                        StoredIndex(Services.ReadSetting(ValueNames::TimeStampDigest)));
 
     UpdateChecker = Services.CreateUpdateChecker(*Log, View.Dispatcher(), *this);
     AutoCheckPending = true;
@@ -131,7 +132,7 @@ void TMainDlg::AppEvtActivate() {
 }
 
 void TMainDlg::RestoreOrDiscoverSignTool() {
-    const std::string Stored = Services.ReadSetting("SignTool");
+    const std::string Stored = Services.ReadSetting(ValueNames::SignTool);
     if (Services.FileExists(Stored)) {
         View.SetFieldText(TMainField::signtool_txt, Stored);
         return;
@@ -142,21 +143,21 @@ void TMainDlg::RestoreOrDiscoverSignTool() {
         [this](const std::string& Path) { return Services.FileExists(Path); },
         [this](const std::string& Path) {
             View.SetFieldText(TMainField::signtool_txt, Path);
-            Services.WriteSetting("SignTool", View.FieldText(TMainField::signtool_txt));
+            Services.WriteSetting(ValueNames::SignTool, View.FieldText(TMainField::signtool_txt));
         });
 }
 
 void TMainDlg::browsesign_btnClick() {
     if (const auto Chosen = View.ExecuteOpenDialog(SignToolFilter())) {
         View.SetFieldText(TMainField::signtool_txt, *Chosen);
-        Services.WriteSetting("SignTool", View.FieldText(TMainField::signtool_txt));
+        Services.WriteSetting(ValueNames::SignTool, View.FieldText(TMainField::signtool_txt));
     }
 }
 
 void TMainDlg::browsecert_btnClick() {
     if (const auto Chosen = View.ExecuteOpenDialog(CertificateFilter)) {
         View.SetFieldText(TMainField::certifpath_txt, *Chosen);
-        Services.WriteSetting("Certificate", View.FieldText(TMainField::certifpath_txt));
+        Services.WriteSetting(ValueNames::Certificate, View.FieldText(TMainField::certifpath_txt));
     }
 }
 
@@ -169,26 +170,28 @@ void TMainDlg::timestamp_chkClick() {
 }
 
 void TMainDlg::timestamp_txtChange() {
-    Services.WriteSetting("TimeStampURL", View.FieldText(TMainField::timestamp_txt));
+    Services.WriteSetting(ValueNames::TimeStampURL, View.FieldText(TMainField::timestamp_txt));
 }
 
 void TMainDlg::timeDigest_cmbChange() {
-    Services.WriteIntSetting("TimeStampDigest", View.DigestIndex(TMainDigestList::timeDigest_cmb));
+    Services.WriteIntSetting(ValueNames::TimeStampDigest,
+                             View.DigestIndex(TMainDigestList::timeDigest_cmb));
 }
 
 void TMainDlg::certDigest_cmbChange() {
-    Services.WriteIntSetting("CertDigest", View.DigestIndex(TMainDigestList::certDigest_cmb));
+    Services.WriteIntSetting(ValueNames::CertDigest,
+                             View.DigestIndex(TMainDigestList::certDigest_cmb));
 }
 
 void TMainDlg::password_txtChange() {
     if (View.Checked(TMainCheck::password_chk))
-        Services.WriteSetting("Password", View.FieldText(TMainField::password_txt));
+        Services.WriteSetting(ValueNames::Password, View.FieldText(TMainField::password_txt));
 }
 
 void TMainDlg::password_chkClick() {
-    Services.WriteSetting("Password", View.Checked(TMainCheck::password_chk)
-                                          ? View.FieldText(TMainField::password_txt)
-                                          : std::string());
+    Services.WriteSetting(ValueNames::Password, View.Checked(TMainCheck::password_chk)
+                                                    ? View.FieldText(TMainField::password_txt)
+                                                    : std::string());
 }
 
 void TMainDlg::add_btnClick() {

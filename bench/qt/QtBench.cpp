@@ -61,7 +61,8 @@ struct TStart {
         Update.ServiceBase = "http://127.0.0.1:1";
         Program = std::make_unique<TQtProgram>(Desktop, CreateSystemServices(ExePath, {}, Update));
         Program->MainWindow().show();
-        if (!QTest::qWaitFor([this] { return Program->Controller().Log != nullptr; }, 60000))
+        if (!QTest::qWaitFor([this] { return Program->Controller().LogWriter() != nullptr; },
+                             60000))
             std::fprintf(stderr, "the start-up sequence did not finish\n");
     }
     ~TStart() {

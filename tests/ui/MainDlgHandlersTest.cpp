@@ -187,9 +187,9 @@ TEST_F(HandlersTest, UpdateCheckOwnerLendsTheWindowsBoxesShellAndMenuItem) {
     EXPECT_TRUE(View.Opened.empty());
     EXPECT_FALSE(View.CheckForUpdateEnabled);
 
-    ASSERT_TRUE(Dlg->AutoCheckPending);
+    ASSERT_TRUE(Dlg->IsAutoCheckPending());
     Owner.AutoCheckPendingFlag() = false;
-    EXPECT_FALSE(Dlg->AutoCheckPending);
+    EXPECT_FALSE(Dlg->IsAutoCheckPending());
 
     Owner.HandleUpdateError(std::runtime_error("bad reply"));
     EXPECT_EQ(View.Boxes.back().Text, "bad reply");

@@ -87,9 +87,9 @@ protected:
         ASSERT_TRUE(Dlg.Guard([&] { Dlg.FormCreate(); }));
         ASSERT_TRUE(Dlg.Guard([&] { Dlg.AppEvtActivate(); }));
         ASSERT_TRUE(View.Boxes.empty()) << View.Boxes[0].Text;
-        ASSERT_TRUE(Dlg.AutoCheckPending);
+        ASSERT_TRUE(Dlg.IsAutoCheckPending());
         ASSERT_TRUE(View.UiThread.WaitAndRun(std::chrono::seconds(120)));
-        EXPECT_FALSE(Dlg.AutoCheckPending);
+        EXPECT_FALSE(Dlg.IsAutoCheckPending());
         EXPECT_TRUE(View.CheckForUpdateEnabled);
         User(Dlg);
         ASSERT_TRUE(Dlg.FormClose());

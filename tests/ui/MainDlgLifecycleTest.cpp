@@ -44,7 +44,7 @@ TEST_F(MainDlgTest, StartUpRunsItsStepsInOrder) {
     EXPECT_EQ(View.FieldText(TMainField::timestamp_txt), Addresses::TimestampServers[0]);
     EXPECT_EQ(View.Digests[TMainDigestList::certDigest_cmb], 1);
     EXPECT_EQ(View.Digests[TMainDigestList::timeDigest_cmb], 0);
-    EXPECT_TRUE(Dlg->AutoCheckPending);
+    EXPECT_TRUE(Dlg->IsAutoCheckPending());
     // The taskbar indicator was made and left showing no progress.
     EXPECT_EQ(View.Taskbar, (std::vector<std::string>{"state 0", "state 2", "state 0"}));
     // Start-up shows nothing and stores nothing it has not found.
@@ -61,6 +61,8 @@ TEST_F(MainDlgTest, DebugRunLogsDebugModeAndStoreNotices) {
     const auto Messages = Services.LogMessages();
     ASSERT_GE(Messages.size(), 3u);
     EXPECT_EQ(Messages[0], "Damaged hive moved aside");
+    // A repair lost the user's settings: an Error entry, kept without debug too.
+    EXPECT_EQ(Services.CreatedLog->Lines.back().rfind("Error\t", 0), 0u);
     EXPECT_EQ(Messages[1], "Starting");
     EXPECT_EQ(Messages[2], "Debug mode");
 }
@@ -72,7 +74,7 @@ TEST_F(MainDlgTest, DebugLogOnlyForTheExactTextOne) {
         Other.Settings["DebugLog"] = Text;
         TMainDlg OtherDlg(OtherView, Other);
         ASSERT_TRUE(OtherDlg.Guard([&] { OtherDlg.AppEvtActivate(); }));
-        EXPECT_FALSE(OtherDlg.Log->Debug) << Text;
+        EXPECT_FALSE(OtherDlg.LogWriter()->Debug) << Text;
     }
 }
 
@@ -94,7 +96,7 @@ TEST_P(StartUpFailure, StopsAtTheFailingStepAndNeverRunsAgain) {
     ASSERT_EQ(View.Boxes.size(), 1u);
     EXPECT_EQ(View.Boxes[0].Caption, "Quorvel");
     EXPECT_EQ(View.Boxes[0].Text, "Access is denied.");
-    EXPECT_FALSE(Dlg->AutoCheckPending);
+    EXPECT_FALSE(Dlg->IsAutoCheckPending());
 
     Services.FailAt.clear();
     const auto Calls = Services.Calls;
@@ -185,8 +187,8 @@ TEST_F(MainDlgTest, AFailedCloseStepKeepsTheWindowOpen) {
 TEST_F(MainDlgTest, TheFileListStoreCarriesTheListFromStartUpToTheClose) {
     Services.SavedList = {"C:\\b.exe", "C:\\a.dll"};
     Start();
-    ASSERT_TRUE(Dlg->FileListStore);
-    EXPECT_EQ(*Dlg->FileListStore, Services.SavedList);
+    ASSERT_TRUE(Dlg->FileListCarrier());
+    EXPECT_EQ(*Dlg->FileListCarrier(), Services.SavedList);
 
     AddRows(1);
     const std::vector<std::string> Shown = View.Captions();
@@ -194,11 +196,11 @@ TEST_F(MainDlgTest, TheFileListStoreCarriesTheListFromStartUpToTheClose) {
     // the next close must save the list as it then stands.
     Services.FailAt = "CleanProgramVirtualStore";
     EXPECT_FALSE(Dlg->FormClose());
-    EXPECT_FALSE(Dlg->FileListStore);
+    EXPECT_FALSE(Dlg->FileListCarrier());
     Services.FailAt.clear();
     View.DeleteRow(0);
     EXPECT_TRUE(Dlg->FormClose());
-    EXPECT_FALSE(Dlg->FileListStore);
+    EXPECT_FALSE(Dlg->FileListCarrier());
     ASSERT_EQ(Services.Saves.size(), 2u);
     EXPECT_EQ(Services.Saves[0], Shown);
     EXPECT_EQ(Services.Saves[1], View.Captions());
@@ -263,7 +265,7 @@ TEST_F(MainDlgTest, DestroyReleasesTaskbarThenCheckerThenLogWhichIsSaved) {
     EXPECT_EQ(View.Taskbar, (std::vector<std::string>{"state 0", "released"}));
     EXPECT_EQ(Services.Calls, std::vector<std::string>{"UpdateChecker released"});
     EXPECT_TRUE(std::filesystem::exists(Folder / "Quorvel.log"));
-    EXPECT_EQ(Dlg->Log, nullptr);
+    EXPECT_EQ(Dlg->LogWriter(), nullptr);
     Dlg->FormDestroy(); // a second time is harmless
     std::filesystem::remove_all(Folder);
 }

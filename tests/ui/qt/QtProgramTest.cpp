@@ -53,7 +53,7 @@ protected:
         Program = std::make_unique<TQtProgram>(
             Desktop, CreateSystemServices(Box.ExePath, std::move(Arguments), Update));
         W().show();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return Program->Controller().Log != nullptr; },
+        ASSERT_TRUE(QTest::qWaitFor([this] { return Program->Controller().LogWriter() != nullptr; },
                                     StartUpLimitMs));
     }
 
