@@ -1,13 +1,7 @@
 # The environment probe: the facts of the start-up log block.
-set(envprobe_dir ${CMAKE_CURRENT_LIST_DIR})
-set(envprobe_sources EnvProbe.cpp versionhelpers.cpp)
-if(WIN32)
-  list(APPEND envprobe_sources EnvProbe_win32.cpp versionhelpers_win32.cpp)
-else()
-  list(APPEND envprobe_sources EnvProbe_posix.cpp versionhelpers_posix.cpp)
-endif()
-list(TRANSFORM envprobe_sources PREPEND ${envprobe_dir}/)
-add_library(quorvel_envprobe STATIC ${envprobe_sources})
+add_library(quorvel_envprobe STATIC ${CMAKE_CURRENT_LIST_DIR}/EnvProbe.cpp
+                                    ${CMAKE_CURRENT_LIST_DIR}/versionhelpers.cpp)
+quorvel_platform_sources(quorvel_envprobe EnvProbe versionhelpers)
 target_link_libraries(quorvel_envprobe PUBLIC quorvel_settings quorvel_log quorvel_core
                       PRIVATE quorvel_options)
 if(WIN32)

@@ -1,15 +1,8 @@
 # The HTTP client with run-time-loaded OpenSSL (quorvel_http), and the update
 # checker on top of it (quorvel_update).
-if(WIN32)
-  set(quorvel_http_platform HttpClientSocket_win32.cpp OpenSslLoader_win32.cpp
-                            ServerTrust_win32.cpp)
-else()
-  set(quorvel_http_platform HttpClientSocket_posix.cpp OpenSslLoader_posix.cpp
-                            ServerTrust_posix.cpp)
-endif()
 find_package(Threads REQUIRED)
-add_library(quorvel_http STATIC HttpClient.cpp HttpClientSocket.cpp HttpResponse.cpp OpenSslLoader.cpp U_HTTP_Custo.cpp
-                                ${quorvel_http_platform})
+add_library(quorvel_http STATIC HttpClient.cpp HttpClientSocket.cpp HttpResponse.cpp OpenSslLoader.cpp U_HTTP_Custo.cpp)
+quorvel_platform_sources(quorvel_http HttpClientSocket OpenSslLoader ServerTrust)
 target_link_libraries(quorvel_http PUBLIC quorvel_core Threads::Threads PRIVATE quorvel_options)
 if(WIN32)
   target_link_libraries(quorvel_http PRIVATE ws2_32 netapi32 crypt32)
