@@ -2,9 +2,10 @@
 // CreateProcess and C runtime rules, on Linux from our splitter. Both must
 // give the child the arguments the table lists.
 #include "signing/CommandRunner.h"
+#include "tests/fixtures/TempFolder.h"
 #include "tests/helpers/ChildProc.h"
-#include "tests/signing/runner/TempFolder.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -35,7 +36,7 @@ protected:
     // unquoted path to it must be resolved prefix by prefix.
     void SetUp() override {
         const std::filesystem::path Original = ChildProcPath();
-        const std::filesystem::path Dir = Folder.Path / "child dir";
+        const std::filesystem::path Dir = std::filesystem::path(Folder.Path()) / "child dir";
         std::filesystem::create_directory(Dir);
         Copy = Dir / Original.filename();
         std::filesystem::copy_file(Original, Copy);

@@ -2,10 +2,11 @@
 // in which order, for each way a child can behave.
 #include "core/QuorvelErrors.h"
 #include "signing/CommandRunner.h"
+#include "tests/fixtures/TempFolder.h"
 #include "tests/helpers/ChildProc.h"
 #include "tests/signing/runner/LeakProbe.h"
-#include "tests/signing/runner/TempFolder.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
@@ -168,12 +169,12 @@ TEST(RunAndCapture, RunsOnSeveralThreadsKeepTheirOutputsApart) {
 // it was, the platform's error from the failed start, and nothing left open.
 TEST(RunAndCapture, AChildThatCannotStartGivesAllOnesAndLeavesNothingBehind) {
     TTempFolder Folder;
-    const std::filesystem::path Plain = Folder.Path / "plain.exe";
+    const std::filesystem::path Plain = std::filesystem::path(Folder.Path()) / "plain.exe";
     std::ofstream(Plain) << "not a program\n";
-    const std::filesystem::path Dir = Folder.Path / "a folder";
+    const std::filesystem::path Dir = std::filesystem::path(Folder.Path()) / "a folder";
     std::filesystem::create_directory(Dir);
     const std::string CommandLines[] = {
-        "\"" + (Folder.Path / "missing program").string() + "\" sign x",
+        "\"" + (std::filesystem::path(Folder.Path()) / "missing program").string() + "\" sign x",
         "\"" + Dir.string() + "\" sign x",
         "\"" + Plain.string() + "\" sign x",
     };

@@ -1,10 +1,11 @@
 // What only POSIX systems have: programs found on the search path, scripts,
 // signals.
 #include "signing/CommandRunner.h"
+#include "tests/fixtures/TempFolder.h"
 #include "tests/helpers/ChildProc.h"
 #include "tests/signing/runner/LeakProbe.h"
-#include "tests/signing/runner/TempFolder.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include <pthread.h>
@@ -19,7 +20,7 @@ namespace {
 // Executable, but nothing the kernel can start: no "#!" line.
 TEST(RunAndCapturePosix, AFileWithoutInterpreterCannotStart) {
     TTempFolder Folder;
-    const std::filesystem::path Script = Folder.Path / "no-interpreter";
+    const std::filesystem::path Script = std::filesystem::path(Folder.Path()) / "no-interpreter";
     std::ofstream(Script) << "echo this has no #! line\n";
     ::chmod(Script.c_str(), 0755);
     const std::size_t HandlesBefore = OpenHandleCount();
