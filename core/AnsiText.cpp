@@ -29,3 +29,13 @@ bool ContainsTextAZ(std::string_view Needle, std::string_view Haystack) {
         return false;
     return LowerCaseAZ(Haystack).find(LowerCaseAZ(Needle)) != std::string::npos;
 }
+
+int HexDigitValue(char C) {
+    if (C >= '0' && C <= '9')
+        return C - '0';
+    if (C >= 'a' && C <= 'f')
+        return C - 'a' + 10;
+    if (C >= 'A' && C <= 'F')
+        return C - 'A' + 10;
+    return -1;
+}

@@ -13,3 +13,5 @@ bool StartsTextAZ(std::string_view Prefix, std::string_view Text);
 // True when Needle occurs in Haystack (letters A to Z folded); false when
 // either is empty.
 bool ContainsTextAZ(std::string_view Needle, std::string_view Haystack);
+// The value of a hexadecimal digit (either case), -1 for any other byte.
+int HexDigitValue(char C);

@@ -1,18 +1,10 @@
 #include "signing/SigningSettings.h"
 
+#include "core/AnsiText.h"
+
 namespace {
 
 constexpr std::size_t ThumbprintDigits = 40;
-
-int HexValue(char C) {
-    if (C >= '0' && C <= '9')
-        return C - '0';
-    if (C >= 'a' && C <= 'f')
-        return C - 'a' + 10;
-    if (C >= 'A' && C <= 'F')
-        return C - 'A' + 10;
-    return -1;
-}
 
 } // namespace
 
@@ -43,7 +35,7 @@ std::string NormalizeThumbprint(std::string_view Text) {
             I += 2;
             continue;
         }
-        const int Value = HexValue(C);
+        const int Value = HexDigitValue(C);
         if (Value < 0 || Result.size() == ThumbprintDigits)
             return {};
         Result += Digits[Value];

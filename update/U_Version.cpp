@@ -1,20 +1,12 @@
 #include "update/U_Version.h"
 
+#include "core/AnsiText.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
 
 namespace {
-
-int HexDigitValue(char C) {
-    if (C >= '0' && C <= '9')
-        return C - '0';
-    if (C >= 'a' && C <= 'f')
-        return C - 'a' + 10;
-    if (C >= 'A' && C <= 'F')
-        return C - 'A' + 10;
-    return -1;
-}
 
 std::int32_t ParsePartOrZero(std::string_view Part) {
     std::int32_t Value = 0;
