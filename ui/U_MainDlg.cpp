@@ -10,7 +10,9 @@
 #include "ui/U_MsgDlg.h"
 #include "ui/U_TaskBarProgressUnit.h"
 
+#include <algorithm>
 #include <charconv>
+#include <string_view>
 
 namespace {
 
@@ -38,6 +40,28 @@ int StoredIndex(const std::string& Text) {
 }
 
 constexpr const char* CertificateFilter = "X.509 Certificate|*.*";
+
+// The tool's output says the token refused the PIN, or is locked by now:
+// the Linux signtool's texts, and the smart-card errors SCARD_W_WRONG_CHV and
+// SCARD_W_CHV_BLOCKED as Windows' signtool reports them.
+bool TokenRefusedPin(const std::string& Output) {
+    static constexpr std::string_view Signs[] = {
+        "The token's PIN is not correct",
+        "The token is locked after too many wrong PINs",
+        "0x8010006b",
+        "0x8010006c",
+        "wrong PIN was presented",
+        "maximum number of PIN entry attempts",
+    };
+    for (std::string_view Sign : Signs)
+        if (TextContains(Sign, Output))
+            return true;
+    return false;
+}
+
+constexpr const char* PinRefusedSkip =
+    "Not signed: the token refused the PIN for an earlier file of this batch; it is not tried "
+    "again, as a few more wrong tries lock the token. Check the PIN and sign again.";
 
 } // namespace
 
@@ -105,7 +129,7 @@ void TMainDlg::AppEvtActivate() {
 
     RestoreOrDiscoverSignTool();
 
-    View.SetFieldText(TMainField::certifpath_txt, Services.ReadSetting(ValueNames::Certificate));
+    RestoreCertificate();
 
     const std::string Password = Services.ReadSetting(ValueNames::Password);
     if (!Password.empty()) {
@@ -147,6 +171,34 @@ void TMainDlg::RestoreOrDiscoverSignTool() {
         });
 }
 
+void TMainDlg::RestoreCertificate() {
+    View.SetFieldText(TMainField::certifpath_txt, Services.ReadSetting(ValueNames::Certificate));
+    if (CertSourceFromSetting(Services.ReadSetting(ValueNames::CertSource)) != TCertSource::Store)
+        return;
+    // A thumbprint that is not one leaves the .pfx file in charge, as before.
+    const std::string Thumbprint =
+        NormalizeThumbprint(Services.ReadSetting(ValueNames::CertThumbprint));
+    if (Thumbprint.empty())
+        return;
+    CertSource = TCertSource::Store;
+    CertThumbprint = Thumbprint;
+    std::string Subject;
+    for (const TStoreCertificate& Certificate : Services.StoreCertificates())
+        if (Certificate.Thumbprint == Thumbprint) {
+            Subject = Certificate.Subject;
+            break;
+        }
+    ShowStoreCertificate(Subject);
+}
+
+void TMainDlg::ShowStoreCertificate(const std::string& Subject) {
+    // A certificate gone since it was chosen still shows its thumbprint;
+    // the check before a batch reports it missing.
+    View.SetFieldText(TMainField::certifpath_txt,
+                      (Subject.empty() ? std::string() : Subject + " ") + "[" + CertThumbprint +
+                          "]");
+}
+
 void TMainDlg::browsesign_btnClick() {
     if (const auto Chosen = View.ExecuteOpenDialog(SignToolFilter())) {
         View.SetFieldText(TMainField::signtool_txt, *Chosen);
@@ -158,7 +210,38 @@ void TMainDlg::browsecert_btnClick() {
     if (const auto Chosen = View.ExecuteOpenDialog(CertificateFilter)) {
         View.SetFieldText(TMainField::certifpath_txt, *Chosen);
         Services.WriteSetting(ValueNames::Certificate, View.FieldText(TMainField::certifpath_txt));
+        if (CertSource != TCertSource::PfxFile) {
+            CertSource = TCertSource::PfxFile;
+            Services.WriteSetting(ValueNames::CertSource, CertSourceSettingText(CertSource));
+        }
     }
+}
+
+void TMainDlg::browsecertstore_itemClick() {
+    std::vector<TStoreCertificate> Usable;
+    for (TStoreCertificate& Certificate : Services.StoreCertificates())
+        if (Certificate.Usable())
+            Usable.push_back(std::move(Certificate));
+    if (Usable.empty()) {
+        View.ShowMessage("No code-signing certificate with a private key was found in the "
+                         "certificate store !");
+        return;
+    }
+    const auto Chosen = View.ChooseStoreCertificate(Usable);
+    if (!Chosen)
+        return;
+    const std::string Thumbprint = NormalizeThumbprint(*Chosen);
+    const auto Found =
+        std::find_if(Usable.begin(), Usable.end(), [&](const TStoreCertificate& Certificate) {
+            return Certificate.Thumbprint == Thumbprint;
+        });
+    if (Thumbprint.empty() || Found == Usable.end())
+        return;
+    CertSource = TCertSource::Store;
+    CertThumbprint = Thumbprint;
+    ShowStoreCertificate(Found->Subject);
+    Services.WriteSetting(ValueNames::CertSource, CertSourceSettingText(CertSource));
+    Services.WriteSetting(ValueNames::CertThumbprint, CertThumbprint);
 }
 
 void TMainDlg::downloadSDK_lblClick() {
@@ -235,7 +318,9 @@ void TMainDlg::sign_btnClick() {
         View.ShowMessage("SignTool not found !");
         return;
     }
-    if (!Services.FileExists(View.FieldText(TMainField::certifpath_txt))) {
+    if (CertSource == TCertSource::Store
+            ? !Services.StoreCertificatePresent(CertThumbprint)
+            : !Services.FileExists(View.FieldText(TMainField::certifpath_txt))) {
         View.ShowMessage("Certificate not found !");
         return;
     }
@@ -251,10 +336,15 @@ void TMainDlg::sign_btnClick() {
     SetProgressMax(Count - 1);
 
     TBatchCounters Counters;
+    // Each further wrong try brings a token closer to locking itself.
+    bool PinRefused = false;
     for (int Index = 0; Index < Count; ++Index) {
         SetProgressPosition(Index);
         std::string Output;
-        const std::uint32_t ExitCode = SignListItem(Index, Output);
+        const std::uint32_t ExitCode =
+            PinRefused ? SkipAfterRefusedPin(Index, Output) : SignListItem(Index, Output);
+        if (CertSource == TCertSource::Store && TokenRefusedPin(Output))
+            PinRefused = true;
         LastStatus = Counters.Count(Output, ExitCode);
         View.SetRowStatus(Index, LastStatus);
         View.ScrollRowIntoView(Index);
@@ -267,7 +357,23 @@ void TMainDlg::sign_btnClick() {
 
 std::uint32_t TMainDlg::SignListItem(int Index, std::string& Output) {
     TMemoPane Pane(View);
-    return SignOneFile(Pane, Run, CurrentSigningSettings(), View.RowCaption(Index), Output);
+    const TSigningSettings Settings = CurrentSigningSettings();
+    // The .pfx path runs exactly as it always did, without an environment.
+    TRunOptions Options{SigningEnvironment(Settings)};
+    if (Options.Environment.empty())
+        return SignOneFile(Pane, Run, Settings, View.RowCaption(Index), Output);
+    const TCommandRunner RunWithPin = [&](const std::string& CommandLine, std::string& Captured) {
+        return Services.RunCommandWith(CommandLine, Captured, Options);
+    };
+    return SignOneFile(Pane, RunWithPin, Settings, View.RowCaption(Index), Output);
+}
+
+std::uint32_t TMainDlg::SkipAfterRefusedPin(int Index, std::string& Output) {
+    View.AddLogText(">> " + View.RowCaption(Index));
+    Output = PinRefusedSkip;
+    View.AddLogText(Output);
+    View.AddLogText("---------------");
+    return SignToolFailedExitCode;
 }
 
 TSigningSettings TMainDlg::CurrentSigningSettings() const {
@@ -279,6 +385,8 @@ TSigningSettings TMainDlg::CurrentSigningSettings() const {
     Settings.TimeStampURL = View.FieldText(TMainField::timestamp_txt);
     Settings.CertDigest = View.DigestIndex(TMainDigestList::certDigest_cmb);
     Settings.TimeStampDigest = View.DigestIndex(TMainDigestList::timeDigest_cmb);
+    Settings.CertSource = CertSource;
+    Settings.CertThumbprint = CertThumbprint;
     return Settings;
 }
 

@@ -51,6 +51,9 @@ public:
     void AppEvtActivate(); // the start-up sequence, at most once
     void browsesign_btnClick();
     void browsecert_btnClick();
+    // "Certificate store..." of the certificate's Browse: the picker, and on a
+    // choice the store certificate in place of the .pfx file.
+    void browsecertstore_itemClick();
     void downloadSDK_lblClick();
     void timestamp_chkClick();
     void timestamp_txtChange();
@@ -119,10 +122,18 @@ private:
     void HandleUpdateError(const std::exception& Error) noexcept override;
 
     void RestoreOrDiscoverSignTool();
+    void RestoreCertificate();
+    void ShowStoreCertificate(const std::string& Subject);
+    // A row of a batch the token already refused the PIN for: not run.
+    std::uint32_t SkipAfterRefusedPin(int Index, std::string& Output);
 
     IMainView& View;
     IMainServices& Services;
     TCommandRunner Run;
+    // The certificate's source as chosen or restored; the thumbprint is
+    // normalised and only meaningful for the store.
+    TCertSource CertSource = TCertSource::PfxFile;
+    std::string CertThumbprint;
     bool ActivateHandled = false;
     // Set once start-up has reloaded the file list: only then may the close
     // sequence replace the file-list file.

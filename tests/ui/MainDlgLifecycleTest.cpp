@@ -21,14 +21,15 @@ TEST_F(MainDlgTest, StartUpRunsItsStepsInOrder) {
     Services.Args = {"a", "b"};
     Start();
 
-    EXPECT_EQ(Services.Calls,
-              (std::vector<std::string>{
-                  "ImportPortableSettings", "RecordRunningExecutable",
-                  "FileVersionText " + Services.Exe, "ReadSetting DebugLog", "LogFilePath",
-                  "CreateLog " + Services.LogFile, "TakeStoreNotices", "WriteEnvironmentFacts",
-                  "LoadFileList", "ReadSetting SignTool", "ReadSetting Certificate",
-                  "ReadSetting Password", "ReadSetting TimeStampURL", "ReadSetting CertDigest",
-                  "ReadSetting TimeStampDigest", "CreateUpdateChecker", "Check"}));
+    EXPECT_EQ(
+        Services.Calls,
+        (std::vector<std::string>{
+            "ImportPortableSettings", "RecordRunningExecutable", "FileVersionText " + Services.Exe,
+            "ReadSetting DebugLog", "LogFilePath", "CreateLog " + Services.LogFile,
+            "TakeStoreNotices", "WriteEnvironmentFacts", "LoadFileList", "ReadSetting SignTool",
+            "ReadSetting Certificate", "ReadSetting CertSource", "ReadSetting Password",
+            "ReadSetting TimeStampURL", "ReadSetting CertDigest", "ReadSetting TimeStampDigest",
+            "CreateUpdateChecker", "Check"}));
     EXPECT_EQ(View.Caption, "Quorvel v2.1.1.20");
     EXPECT_EQ(Services.LogMessages(),
               (std::vector<std::string>{"Starting", Services.Exe, "Quorvel v2.1.1.20",
