@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <utility>
@@ -65,6 +66,7 @@ public:
         return 0u;
     };
     std::vector<std::string> CommandLines;
+    std::mutex CommandLinesMutex;
 
     TKLog* CreatedLog = nullptr;
     TFakeUpdateChecker* CreatedChecker = nullptr;
@@ -180,7 +182,11 @@ public:
     }
     TCommandRunner CommandRunner() override {
         return [this](const std::string& CommandLine, std::string& Output) {
-            CommandLines.push_back(CommandLine);
+            {
+                // Several files at once run the tool from several threads.
+                std::lock_guard<std::mutex> Lock(CommandLinesMutex);
+                CommandLines.push_back(CommandLine);
+            }
             return Tool(CommandLine, Output);
         };
     }

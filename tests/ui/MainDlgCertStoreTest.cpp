@@ -42,9 +42,7 @@ protected:
                Addresses::TimestampServers[0] + " /td SHA256 \"" + File + "\"";
     }
 
-    void SignAll() {
-        ASSERT_TRUE(Dlg->Guard([&] { Dlg->sign_btnClick(); }));
-    }
+    void SignAll() { ASSERT_TRUE(MainDlgTest::SignAll()); }
 };
 
 using TEnvironment = std::vector<std::pair<std::string, std::string>>;
