@@ -1,39 +1,14 @@
 #include "log/TextLines.h"
 #include "log/U_Log.h"
+#include "tests/fixtures/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
 namespace {
-// A folder of its own for each test, removed afterwards.
-class TempFolder {
-public:
-    TempFolder() {
-        std::random_device Random;
-        Path = fs::temp_directory_path() / ("quorvel-log-" + std::to_string(Random()));
-        fs::create_directories(Path);
-    }
-    ~TempFolder() {
-        std::error_code Ignored;
-        fs::remove_all(Path, Ignored);
-    }
-    std::string File(const std::string& Name) const { return (Path / Name).string(); }
-    fs::path Path;
-};
-
-std::string ReadAll(const std::string& Path) {
-    std::ifstream In(Path, std::ios::binary);
-    std::stringstream Text;
-    Text << In.rdbuf();
-    return Text.str();
-}
-
 struct FakeShell {
     std::vector<std::string> Opened;
     bool Opens = true; // whether the opener starts
@@ -93,8 +68,8 @@ TEST(LogEntry, NewestFirstAndCapDropsTheOldest) {
 }
 
 TEST(LogFile, FlushWritesEveryEntryWithCrLfAndMultiLineMessagesStayOneEntry) {
-    TempFolder Dir;
-    const auto Path = Dir.File("Quorvel.log");
+    TTempFolder Dir;
+    const auto Path = Dir / "Quorvel.log";
     {
         TKLog Log(Path, false, 10000, false, FixedHooks());
         Log.Write("first", LogInfo);
@@ -102,25 +77,25 @@ TEST(LogFile, FlushWritesEveryEntryWithCrLfAndMultiLineMessagesStayOneEntry) {
         EXPECT_EQ(Log.Lines.size(), 2u);
         EXPECT_FALSE(fs::exists(Path)); // without debug only explicit saves write
     }                                   // the destructor saves
-    EXPECT_EQ(ReadAll(Path), "Error\t[24-03-05 14:07:09]\ttwo\r\nlines\r\n"
-                             "Info\t[24-03-05 14:07:09]\tfirst\r\n");
+    EXPECT_EQ(ReadFileBytes(Path), "Error\t[24-03-05 14:07:09]\ttwo\r\nlines\r\n"
+                                   "Info\t[24-03-05 14:07:09]\tfirst\r\n");
 }
 
 TEST(LogFile, DebugSavesAfterEveryEntryAndReplacesTheEarlierRun) {
-    TempFolder Dir;
-    const auto Path = Dir.File("Quorvel.log");
+    TTempFolder Dir;
+    const auto Path = Dir / "Quorvel.log";
     {
         TKLog First(Path, true, 10000, false, FixedHooks());
         First.Write("run one", LogInfo);
     }
     TKLog Second(Path, true, 10000, false, FixedHooks());
     Second.Write("Starting", LogInfo);
-    EXPECT_EQ(ReadAll(Path), "Info\t[24-03-05 14:07:09]\tStarting\r\n");
+    EXPECT_EQ(ReadFileBytes(Path), "Info\t[24-03-05 14:07:09]\tStarting\r\n");
 }
 
 TEST(LogFile, MissingFolderIsNeitherCreatedNorReported) {
-    TempFolder Dir;
-    const auto Folder = Dir.Path / "gone";
+    TTempFolder Dir;
+    const auto Folder = fs::path(Dir.Path()) / "gone";
     const auto Path = (Folder / "Quorvel.log").string();
     TKLog Log(Path, true, 10000, false, FixedHooks());
     Log.Write("kept", LogInfo); // debug: saves at once, into nothing
@@ -128,12 +103,12 @@ TEST(LogFile, MissingFolderIsNeitherCreatedNorReported) {
     ASSERT_EQ(Log.Lines.size(), 1u);
     fs::create_directory(Folder);
     Log.Flush();
-    EXPECT_EQ(ReadAll(Path), "Info\t[24-03-05 14:07:09]\tkept\r\n");
+    EXPECT_EQ(ReadFileBytes(Path), "Info\t[24-03-05 14:07:09]\tkept\r\n");
 }
 
 TEST(LogFile, UnwritableFileFailsSilentlyAndKeepsEntries) {
-    TempFolder Dir;
-    const auto Path = Dir.File("Quorvel.log");
+    TTempFolder Dir;
+    const auto Path = Dir / "Quorvel.log";
     fs::create_directory(Path); // a folder where the file should be
     TKLog Log(Path, true, 10000, false, FixedHooks());
     Log.Write("still here", LogInfo);
@@ -142,9 +117,9 @@ TEST(LogFile, UnwritableFileFailsSilentlyAndKeepsEntries) {
 }
 
 TEST(LogFile, LoadExistingKeepsFileOrderAndALongerListKeepsItsLength) {
-    TempFolder Dir;
-    const auto Path = Dir.File("Quorvel.log");
-    std::ofstream(Path, std::ios::binary) << "a\r\nb\nc\r\n";
+    TTempFolder Dir;
+    const auto Path = Dir / "Quorvel.log";
+    WriteFileBytes(Path, "a\r\nb\nc\r\n");
     TKLog Log(Path, false, 2, true, FixedHooks());
     EXPECT_EQ(Log.Lines, (std::deque<std::string>{"a", "b", "c"}));
     Log.Write("d", LogInfo);
@@ -153,8 +128,8 @@ TEST(LogFile, LoadExistingKeepsFileOrderAndALongerListKeepsItsLength) {
 }
 
 TEST(LogFile, OpenWithShellSavesFirstThenOpensTheFile) {
-    TempFolder Dir;
-    const auto Path = Dir.File("Quorvel.log");
+    TTempFolder Dir;
+    const auto Path = Dir / "Quorvel.log";
     FakeShell Shell;
     TKLog Log(Path, false, 10000, false, FixedHooks(&Shell));
     Log.Write("x", LogInfo);
