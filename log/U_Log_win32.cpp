@@ -1,19 +1,10 @@
 #include "log/U_Log.h"
 
 #include "core/QuorvelErrors.h"
+#include "core/Win32Handles.h"
 
 #include <algorithm>
 #include <windows.h>
-
-namespace {
-struct THandle {
-    HANDLE H;
-    ~THandle() {
-        if (H != INVALID_HANDLE_VALUE)
-            CloseHandle(H);
-    }
-};
-} // namespace
 
 TLogTime LocalLogTime() {
     SYSTEMTIME Now{};
@@ -41,30 +32,31 @@ bool LogFolderExists(const std::string& Folder) {
 }
 
 void WriteLogFileText(const std::string& FileName, const std::string& Text) {
-    THandle File{CreateFileA(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (File.H == INVALID_HANDLE_VALUE)
+    Win32::TFileHandle File(CreateFileA(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!File)
         RaiseLastOSError();
     std::size_t Done = 0;
     while (Done < Text.size()) {
         const DWORD Chunk = static_cast<DWORD>(std::min<std::size_t>(Text.size() - Done, 1 << 20));
         DWORD Written = 0;
-        if (!WriteFile(File.H, Text.data() + Done, Chunk, &Written, nullptr) || Written == 0)
+        if (!WriteFile(File.get(), Text.data() + Done, Chunk, &Written, nullptr) || Written == 0)
             RaiseLastOSError();
         Done += Written;
     }
 }
 
 bool ReadLogFileText(const std::string& FileName, std::string& Text) {
-    THandle File{CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (File.H == INVALID_HANDLE_VALUE)
+    Win32::TFileHandle File(CreateFileA(FileName.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!File)
         return false;
     Text.clear();
     char Buffer[65536];
     for (;;) {
         DWORD Read = 0;
-        if (!ReadFile(File.H, Buffer, sizeof Buffer, &Read, nullptr))
+        if (!ReadFile(File.get(), Buffer, sizeof Buffer, &Read, nullptr))
             return false;
         if (Read == 0)
             return true;

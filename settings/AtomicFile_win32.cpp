@@ -1,20 +1,11 @@
 #include "settings/AtomicFile.h"
 
 #include "core/QuorvelErrors.h"
+#include "core/Win32Handles.h"
 
 #include <windows.h>
 
 namespace {
-struct THandle {
-    HANDLE H = INVALID_HANDLE_VALUE;
-    ~THandle() { Close(); }
-    void Close() {
-        if (H != INVALID_HANDLE_VALUE)
-            CloseHandle(H);
-        H = INVALID_HANDLE_VALUE;
-    }
-};
-
 [[noreturn]] void RaiseFileError(DWORD Code, const std::string& What, const std::string& Path) {
     throw EOSError(Code, What + " \"" + Path + "\": " + SysErrorMessage(Code));
 }
@@ -22,6 +13,9 @@ struct THandle {
 struct TTempFile {
     std::string Path;
     bool Kept = false;
+    explicit TTempFile(std::string Path) : Path(std::move(Path)) {}
+    TTempFile(const TTempFile&) = delete;
+    TTempFile& operator=(const TTempFile&) = delete;
     ~TTempFile() {
         if (Kept)
             return;
@@ -43,9 +37,9 @@ void ReplaceFileAtomically(const std::string& Path, std::string_view Content, bo
         RaiseFileError(ERROR_ACCESS_DENIED, "Cannot write", Path);
     TTempFile Temp{Path + ".new" + std::to_string(GetCurrentProcessId())};
     {
-        THandle File{CreateFileA(Temp.Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr)};
-        if (File.H == INVALID_HANDLE_VALUE) {
+        Win32::TFileHandle File(CreateFileA(Temp.Path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!File) {
             const DWORD Code = GetLastError();
             Temp.Kept = true; // nothing was made
             RaiseFileError(Code, "Cannot create a file beside", Path);
@@ -55,11 +49,12 @@ void ReplaceFileAtomically(const std::string& Path, std::string_view Content, bo
             const DWORD Chunk = static_cast<DWORD>(
                 Content.size() - Done > (1u << 20) ? (1u << 20) : Content.size() - Done);
             DWORD Written = 0;
-            if (!WriteFile(File.H, Content.data() + Done, Chunk, &Written, nullptr) || Written == 0)
+            if (!WriteFile(File.get(), Content.data() + Done, Chunk, &Written, nullptr) ||
+                Written == 0)
                 RaiseFileError(GetLastError(), "Cannot write", Path);
             Done += Written;
         }
-        if (!FlushFileBuffers(File.H))
+        if (!FlushFileBuffers(File.get()))
             RaiseFileError(GetLastError(), "Cannot write", Path);
     }
     if (!MoveFileExA(Temp.Path.c_str(), Path.c_str(),
@@ -84,9 +79,10 @@ void ChangeFileThroughCopy(const std::string& Path,
     if (!Change(Copy.Path) || GetFileAttributesA(Copy.Path.c_str()) == INVALID_FILE_ATTRIBUTES)
         return;
     {
-        THandle File{CreateFileA(Copy.Path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
-        if (File.H == INVALID_HANDLE_VALUE || !FlushFileBuffers(File.H))
+        Win32::TFileHandle File(CreateFileA(Copy.Path.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                            nullptr));
+        if (!File || !FlushFileBuffers(File.get()))
             RaiseFileError(GetLastError(), "Cannot write", Path);
     }
     if (!MoveFileExA(Copy.Path.c_str(), Path.c_str(),
@@ -96,9 +92,10 @@ void ChangeFileThroughCopy(const std::string& Path,
 }
 
 bool ReadFileText(const std::string& Path, std::string& Content) {
-    THandle File{CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (File.H == INVALID_HANDLE_VALUE) {
+    Win32::TFileHandle File(CreateFileA(Path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!File) {
         const DWORD Code = GetLastError();
         if (Code == ERROR_FILE_NOT_FOUND || Code == ERROR_PATH_NOT_FOUND)
             return false;
@@ -108,7 +105,7 @@ bool ReadFileText(const std::string& Path, std::string& Content) {
     char Buffer[65536];
     for (;;) {
         DWORD Read = 0;
-        if (!ReadFile(File.H, Buffer, sizeof Buffer, &Read, nullptr))
+        if (!ReadFile(File.get(), Buffer, sizeof Buffer, &Read, nullptr))
             RaiseFileError(GetLastError(), "Cannot read", Path);
         if (Read == 0)
             return true;

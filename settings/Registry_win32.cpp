@@ -1,32 +1,18 @@
 #include "settings/Registry.h"
 
 #include "core/QuorvelErrors.h"
+#include "core/Win32Handles.h"
 
 #include <windows.h>
 
 struct TRegistry::TImpl {
-    HKEY Current = nullptr;
-    ~TImpl() { Close(); }
-    void Close() {
-        if (Current)
-            RegCloseKey(Current);
-        Current = nullptr;
-    }
+    Win32::TRegistryKey Current;
 };
 
 namespace {
 HKEY RootHandle(TRegRoot Root) {
     return Root == TRegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
-
-// A key handle that is closed on every path.
-struct TKeyHandle {
-    HKEY H = nullptr;
-    ~TKeyHandle() {
-        if (H)
-            RegCloseKey(H);
-    }
-};
 
 [[noreturn]] void RaiseInvalidType(const std::string& Name) {
     throw ERegistryError("Invalid data type for '" + Name + "'");
@@ -38,17 +24,17 @@ struct TKeyHandle {
 
 bool DeleteTree(HKEY Parent, const std::string& Key, REGSAM Wow) {
     {
-        TKeyHandle Sub;
-        if (RegOpenKeyExA(Parent, Key.c_str(), 0, KEY_ALL_ACCESS | Wow, &Sub.H) != ERROR_SUCCESS)
+        Win32::TRegistryKey Sub;
+        if (RegOpenKeyExA(Parent, Key.c_str(), 0, KEY_ALL_ACCESS | Wow, Sub.put()) != ERROR_SUCCESS)
             return false;
         // Always delete the first subkey: the list shrinks as we go.
         for (;;) {
             char Name[256];
             DWORD Length = sizeof Name;
-            if (RegEnumKeyExA(Sub.H, 0, Name, &Length, nullptr, nullptr, nullptr, nullptr) !=
+            if (RegEnumKeyExA(Sub.get(), 0, Name, &Length, nullptr, nullptr, nullptr, nullptr) !=
                 ERROR_SUCCESS)
                 break;
-            if (!DeleteTree(Sub.H, Name, Wow))
+            if (!DeleteTree(Sub.get(), Name, Wow))
                 break;
         }
     }
@@ -60,7 +46,7 @@ TRegistry::TRegistry(std::uint32_t Access) : Impl(std::make_unique<TImpl>()), Ac
 TRegistry::~TRegistry() = default;
 
 bool TRegistry::OpenKey(const std::string& Key, bool CanCreate) {
-    Impl->Close();
+    Impl->Current.reset();
     HKEY Handle = nullptr;
     LONG Status;
     if (CanCreate) {
@@ -72,21 +58,21 @@ bool TRegistry::OpenKey(const std::string& Key, bool CanCreate) {
     }
     if (Status != ERROR_SUCCESS)
         return false;
-    Impl->Current = Handle;
+    Impl->Current.reset(Handle);
     return true;
 }
 
 void TRegistry::CloseKey() {
-    Impl->Close();
+    Impl->Current.reset();
 }
 
 bool TRegistry::KeyIsOpen() const {
-    return Impl->Current != nullptr;
+    return static_cast<bool>(Impl->Current);
 }
 
 bool TRegistry::GetDataType(const std::string& Name, std::uint32_t& Type) {
     DWORD T = 0;
-    if (!Impl->Current || RegQueryValueExA(Impl->Current, Name.c_str(), nullptr, &T, nullptr,
+    if (!Impl->Current || RegQueryValueExA(Impl->Current.get(), Name.c_str(), nullptr, &T, nullptr,
                                            nullptr) != ERROR_SUCCESS)
         return false;
     Type = T;
@@ -100,15 +86,15 @@ bool TRegistry::ValueExists(const std::string& Name) {
 
 std::string TRegistry::ReadString(const std::string& Name) {
     DWORD Type = 0, Size = 0;
-    if (!Impl->Current || RegQueryValueExA(Impl->Current, Name.c_str(), nullptr, &Type, nullptr,
-                                           &Size) != ERROR_SUCCESS)
+    if (!Impl->Current || RegQueryValueExA(Impl->Current.get(), Name.c_str(), nullptr, &Type,
+                                           nullptr, &Size) != ERROR_SUCCESS)
         return {};
     if (Type != REG_SZ && Type != REG_EXPAND_SZ)
         RaiseInvalidType(Name);
     std::string Data(Size + 1, '\0');
     for (;;) {
         DWORD Room = static_cast<DWORD>(Data.size());
-        const LONG Status = RegQueryValueExA(Impl->Current, Name.c_str(), nullptr, &Type,
+        const LONG Status = RegQueryValueExA(Impl->Current.get(), Name.c_str(), nullptr, &Type,
                                              reinterpret_cast<BYTE*>(Data.data()), &Room);
         if (Status == ERROR_MORE_DATA) {
             Data.assign(Room + 1, '\0'); // changed under us: try again with room
@@ -129,7 +115,7 @@ std::string TRegistry::ReadString(const std::string& Name) {
 std::int32_t TRegistry::ReadInteger(const std::string& Name) {
     DWORD Type = 0, Value = 0, Size = sizeof Value;
     const LONG Status = Impl->Current
-                            ? RegQueryValueExA(Impl->Current, Name.c_str(), nullptr, &Type,
+                            ? RegQueryValueExA(Impl->Current.get(), Name.c_str(), nullptr, &Type,
                                                reinterpret_cast<BYTE*>(&Value), &Size)
                             : ERROR_INVALID_HANDLE;
     if (Status == ERROR_FILE_NOT_FOUND)
@@ -148,35 +134,36 @@ void SetValue(HKEY Key, const std::string& Name, DWORD Type, const void* Data, D
 } // namespace
 
 void TRegistry::WriteString(const std::string& Name, const std::string& Value) {
-    SetValue(Impl->Current, Name, REG_SZ, Value.c_str(), static_cast<DWORD>(Value.size() + 1));
+    SetValue(Impl->Current.get(), Name, REG_SZ, Value.c_str(),
+             static_cast<DWORD>(Value.size() + 1));
 }
 
 void TRegistry::WriteExpandString(const std::string& Name, const std::string& Value) {
-    SetValue(Impl->Current, Name, REG_EXPAND_SZ, Value.c_str(),
+    SetValue(Impl->Current.get(), Name, REG_EXPAND_SZ, Value.c_str(),
              static_cast<DWORD>(Value.size() + 1));
 }
 
 void TRegistry::WriteInteger(const std::string& Name, std::int32_t Value) {
     const DWORD Data = static_cast<DWORD>(Value);
-    SetValue(Impl->Current, Name, REG_DWORD, &Data, sizeof Data);
+    SetValue(Impl->Current.get(), Name, REG_DWORD, &Data, sizeof Data);
 }
 
 bool TRegistry::DeleteValue(const std::string& Name) {
-    return Impl->Current && RegDeleteValueA(Impl->Current, Name.c_str()) == ERROR_SUCCESS;
+    return Impl->Current && RegDeleteValueA(Impl->Current.get(), Name.c_str()) == ERROR_SUCCESS;
 }
 
 std::vector<std::string> TRegistry::GetValueNames() {
     std::vector<std::string> Names;
-    if (!Impl->Current)
+    if (!Impl->Current.get())
         return Names;
     DWORD Count = 0, MaxLength = 0;
-    if (RegQueryInfoKeyA(Impl->Current, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    if (RegQueryInfoKeyA(Impl->Current.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                          &Count, &MaxLength, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return Names;
     std::string Buffer(MaxLength + 1, '\0');
     for (DWORD I = 0; I < Count; ++I) {
         DWORD Length = static_cast<DWORD>(Buffer.size());
-        if (RegEnumValueA(Impl->Current, I, Buffer.data(), &Length, nullptr, nullptr, nullptr,
+        if (RegEnumValueA(Impl->Current.get(), I, Buffer.data(), &Length, nullptr, nullptr, nullptr,
                           nullptr) != ERROR_SUCCESS)
             break;
         Names.emplace_back(Buffer.data(), Length);
@@ -186,16 +173,16 @@ std::vector<std::string> TRegistry::GetValueNames() {
 
 std::vector<std::string> TRegistry::GetKeyNames() {
     std::vector<std::string> Names;
-    if (!Impl->Current)
+    if (!Impl->Current.get())
         return Names;
     DWORD Count = 0, MaxLength = 0;
-    if (RegQueryInfoKeyA(Impl->Current, nullptr, nullptr, nullptr, &Count, &MaxLength, nullptr,
-                         nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    if (RegQueryInfoKeyA(Impl->Current.get(), nullptr, nullptr, nullptr, &Count, &MaxLength,
+                         nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return Names;
     std::string Buffer(MaxLength + 1, '\0');
     for (DWORD I = 0; I < Count; ++I) {
         DWORD Length = static_cast<DWORD>(Buffer.size());
-        if (RegEnumKeyExA(Impl->Current, I, Buffer.data(), &Length, nullptr, nullptr, nullptr,
+        if (RegEnumKeyExA(Impl->Current.get(), I, Buffer.data(), &Length, nullptr, nullptr, nullptr,
                           nullptr) != ERROR_SUCCESS)
             break;
         Names.emplace_back(Buffer.data(), Length);
@@ -206,8 +193,9 @@ std::vector<std::string> TRegistry::GetKeyNames() {
 bool TRegistry::HasSubKeys() {
     DWORD Count = 0;
     return Impl->Current &&
-           RegQueryInfoKeyA(Impl->Current, nullptr, nullptr, nullptr, &Count, nullptr, nullptr,
-                            nullptr, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+           RegQueryInfoKeyA(Impl->Current.get(), nullptr, nullptr, nullptr, &Count, nullptr,
+                            nullptr, nullptr, nullptr, nullptr, nullptr,
+                            nullptr) == ERROR_SUCCESS &&
            Count > 0;
 }
 

@@ -1,3 +1,4 @@
+#include "core/Win32Handles.h"
 #include "settings/OstrinPlatform.h"
 #include "settings/U_OstrinUtils.h"
 
@@ -8,22 +9,6 @@ const char PathDelim = '\\';
 const std::size_t DrivePrefixLength = 3;
 
 namespace {
-struct TFind {
-    HANDLE H;
-    ~TFind() {
-        if (H != INVALID_HANDLE_VALUE)
-            FindClose(H);
-    }
-};
-
-struct TItemIdList {
-    LPITEMIDLIST P = nullptr;
-    ~TItemIdList() {
-        if (P)
-            CoTaskMemFree(P);
-    }
-};
-
 bool IsDotEntry(const char* Name) {
     return (Name[0] == '.' && Name[1] == 0) || (Name[0] == '.' && Name[1] == '.' && Name[2] == 0);
 }
@@ -39,11 +24,11 @@ std::string ProgramFolderOf(const std::string& ExePath) {
 }
 
 std::string GetSpecialFolder(int Csidl) {
-    TItemIdList List;
-    if (SHGetSpecialFolderLocation(nullptr, Csidl, &List.P) != S_OK || !List.P)
+    Win32::TCoTaskMemory<ITEMIDLIST> List;
+    if (SHGetSpecialFolderLocation(nullptr, Csidl, List.put()) != S_OK || !List)
         return {};
     char Path[MAX_PATH] = {};
-    if (!SHGetPathFromIDListA(List.P, Path))
+    if (!SHGetPathFromIDListA(List.get(), Path))
         return {};
     return Path;
 }
@@ -51,13 +36,14 @@ std::string GetSpecialFolder(int Csidl) {
 std::vector<std::string> ListFolderNames(const std::string& Folder) {
     std::vector<std::string> Names;
     WIN32_FIND_DATAA Data;
-    TFind Find{FindFirstFileA((IncludeTrailingPathDelimiter(Folder) + "*.*").c_str(), &Data)};
-    if (Find.H == INVALID_HANDLE_VALUE)
+    Win32::TFindHandle Find(
+        FindFirstFileA((IncludeTrailingPathDelimiter(Folder) + "*.*").c_str(), &Data));
+    if (!Find)
         return Names;
     do {
         if (!IsDotEntry(Data.cFileName))
             Names.push_back(Data.cFileName);
-    } while (FindNextFileA(Find.H, &Data));
+    } while (FindNextFileA(Find.get(), &Data));
     return Names;
 }
 
@@ -68,8 +54,8 @@ bool RemoveFolder(const std::string& Folder) {
 bool DeleteFilesByExtension(const std::string& Folder, const std::string& Extension) {
     {
         WIN32_FIND_DATAA Data;
-        TFind Find{FindFirstFileA((Folder + "\\*." + Extension).c_str(), &Data)};
-        if (Find.H != INVALID_HANDLE_VALUE) {
+        Win32::TFindHandle Find(FindFirstFileA((Folder + "\\*." + Extension).c_str(), &Data));
+        if (Find) {
             do {
                 if (IsDotEntry(Data.cFileName))
                     continue;
@@ -86,7 +72,7 @@ bool DeleteFilesByExtension(const std::string& Folder, const std::string& Extens
                 if (Data.dwFileAttributes != FILE_ATTRIBUTE_ARCHIVE)
                     SetFileAttributesA(Path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
                 DeleteFileA(Path.c_str());
-            } while (FindNextFileA(Find.H, &Data));
+            } while (FindNextFileA(Find.get(), &Data));
         }
     } // the listing is closed before the folder is removed
     RemoveDirectoryA(Folder.c_str());

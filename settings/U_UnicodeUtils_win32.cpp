@@ -1,16 +1,10 @@
 #include "settings/U_UnicodeUtils.h"
 
+#include "core/Win32Handles.h"
+
 #include <windows.h>
 
 namespace {
-struct TFind {
-    HANDLE H;
-    ~TFind() {
-        if (H != INVALID_HANDLE_VALUE)
-            FindClose(H);
-    }
-};
-
 std::wstring Widened(const std::string& Text) {
     const int Length =
         MultiByteToWideChar(CP_ACP, 0, Text.data(), static_cast<int>(Text.size()), nullptr, 0);
@@ -31,8 +25,8 @@ bool WideFileCallsAvailable() {
         Pattern += '\\';
     Pattern += "*.*";
     WIN32_FIND_DATAW Data;
-    TFind Find{FindFirstFileW(Widened(Pattern).c_str(), &Data)};
-    return Find.H != INVALID_HANDLE_VALUE;
+    Win32::TFindHandle Find(FindFirstFileW(Widened(Pattern).c_str(), &Data));
+    return static_cast<bool>(Find);
 }
 
 bool IsBareDrive(const std::string& Path) {
@@ -59,14 +53,14 @@ bool WideDirectoryExists(const std::string& Path) {
     DWORD Attributes;
     if (WideFileCallsAvailable()) {
         WIN32_FIND_DATAW Data;
-        TFind Find{FindFirstFileW(Widened(Folder).c_str(), &Data)};
-        if (Find.H == INVALID_HANDLE_VALUE)
+        Win32::TFindHandle Find(FindFirstFileW(Widened(Folder).c_str(), &Data));
+        if (!Find)
             return false;
         Attributes = Data.dwFileAttributes;
     } else {
         WIN32_FIND_DATAA Data;
-        TFind Find{FindFirstFileA(Folder.c_str(), &Data)};
-        if (Find.H == INVALID_HANDLE_VALUE)
+        Win32::TFindHandle Find(FindFirstFileA(Folder.c_str(), &Data));
+        if (!Find)
             return false;
         Attributes = Data.dwFileAttributes;
     }

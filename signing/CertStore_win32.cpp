@@ -2,6 +2,8 @@
 // provider, their code-signing usage and their validity.
 #include "signing/CertStore.h"
 
+#include "core/Win32Handles.h"
+
 #include <windows.h>
 
 #include <wincrypt.h>
@@ -11,24 +13,12 @@
 
 namespace {
 
-class TStore {
-public:
-    TStore()
-        : Handle(CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0,
-                               CERT_SYSTEM_STORE_CURRENT_USER | CERT_STORE_READONLY_FLAG |
-                                   CERT_STORE_OPEN_EXISTING_FLAG,
-                               "MY")) {}
-    TStore(const TStore&) = delete;
-    TStore& operator=(const TStore&) = delete;
-    ~TStore() {
-        if (Handle)
-            CertCloseStore(Handle, 0);
-    }
-    HCERTSTORE Get() const { return Handle; }
-
-private:
-    HCERTSTORE Handle;
-};
+Win32::TCertStore OpenMyStore() {
+    return Win32::TCertStore(CertOpenStore(
+        CERT_STORE_PROV_SYSTEM_A, 0, 0,
+        CERT_SYSTEM_STORE_CURRENT_USER | CERT_STORE_READONLY_FLAG | CERT_STORE_OPEN_EXISTING_FLAG,
+        "MY"));
+}
 
 bool HasKeyProvider(PCCERT_CONTEXT Certificate) {
     DWORD Size = 0;
@@ -98,13 +88,13 @@ std::time_t TimeOf(const FILETIME& Time) {
 
 std::vector<TStoreCertificate> ListStoreCertificates(std::time_t Now) {
     std::vector<TStoreCertificate> Result;
-    const TStore Store;
-    if (!Store.Get())
+    const Win32::TCertStore Store = OpenMyStore();
+    if (!Store)
         return Result;
     FILETIME When = FileTimeOf(Now);
     // Each call releases the context it is given, so the loop leaks none.
-    for (PCCERT_CONTEXT Certificate = CertEnumCertificatesInStore(Store.Get(), nullptr);
-         Certificate; Certificate = CertEnumCertificatesInStore(Store.Get(), Certificate)) {
+    for (PCCERT_CONTEXT Certificate = CertEnumCertificatesInStore(Store.get(), nullptr);
+         Certificate; Certificate = CertEnumCertificatesInStore(Store.get(), Certificate)) {
         if (!HasKeyProvider(Certificate))
             continue;
         TStoreCertificate Entry;

@@ -1,6 +1,7 @@
 // The runner on Windows: a named pipe read asynchronously, 255 bytes at a
 // time, while waiting for the first of the child's end and a completed read.
 #include "core/QuorvelErrors.h"
+#include "core/Win32Handles.h"
 #include "signing/CommandRunner.h"
 #include "signing/CommandRunnerOutput.h"
 
@@ -26,41 +27,14 @@ std::uint32_t NextPipeSerial() {
     return ++Serial;
 }
 
-// Closing a handle never disturbs the last-error value the run reports.
-class THandle {
-public:
-    THandle() = default;
-    explicit THandle(HANDLE Value) : Value(Value) {}
-    THandle(const THandle&) = delete;
-    THandle& operator=(const THandle&) = delete;
-    ~THandle() { Close(); }
-    HANDLE Get() const { return Value; }
-    bool IsOpen() const { return Value != nullptr && Value != INVALID_HANDLE_VALUE; }
-    void Reset(HANDLE NewValue) {
-        Close();
-        Value = NewValue;
-    }
-    void Close() {
-        if (IsOpen()) {
-            const DWORD Saved = GetLastError();
-            CloseHandle(Value);
-            SetLastError(Saved);
-        }
-        Value = nullptr;
-    }
-
-private:
-    HANDLE Value = nullptr;
-};
-
 // One run's pipe. A read still pending when the record goes is cancelled and
 // collected first, so the system never writes into a buffer that is gone.
 struct TPipeInfo {
-    THandle ReadEnd;
-    THandle WriteEnd;
+    Win32::TFileHandle ReadEnd;
+    Win32::TFileHandle WriteEnd;
     char Buffer[ReadSize + 1] = {};
     TCollectedOutput Collected;
-    THandle CompletionEvent;
+    Win32::TKernelHandle CompletionEvent;
     OVERLAPPED Overlapped = {};
     bool ReadPending = false;
 
@@ -68,11 +42,11 @@ struct TPipeInfo {
     TPipeInfo(const TPipeInfo&) = delete;
     TPipeInfo& operator=(const TPipeInfo&) = delete;
     ~TPipeInfo() {
-        if (ReadPending && ReadEnd.IsOpen()) {
+        if (ReadPending && ReadEnd) {
             const DWORD Saved = GetLastError();
-            CancelIo(ReadEnd.Get());
+            CancelIo(ReadEnd.get());
             DWORD Ignored = 0;
-            GetOverlappedResult(ReadEnd.Get(), &Overlapped, &Ignored, TRUE);
+            GetOverlappedResult(ReadEnd.get(), &Overlapped, &Ignored, TRUE);
             SetLastError(Saved);
         }
     }
@@ -86,22 +60,22 @@ public:
     TChildProcess(const TChildProcess&) = delete;
     TChildProcess& operator=(const TChildProcess&) = delete;
     ~TChildProcess() {
-        if (!Ended && Process.IsOpen()) {
+        if (!Ended && Process) {
             const DWORD Saved = GetLastError();
-            TerminateProcess(Process.Get(), CancelledExitCode);
-            WaitForSingleObject(Process.Get(), INFINITE);
+            TerminateProcess(Process.get(), CancelledExitCode);
+            WaitForSingleObject(Process.get(), INFINITE);
             SetLastError(Saved);
         }
     }
-    THandle Process;
-    THandle Thread;
+    Win32::TKernelHandle Process;
+    Win32::TKernelHandle Thread;
     bool Ended = false;
 };
 
 // Starts the next read. Returns false when the pipe is broken (every writer
 // gone); the read end is then closed.
 bool StartRead(TPipeInfo& Pipe) {
-    if (ReadFile(Pipe.ReadEnd.Get(), Pipe.Buffer, ReadSize, nullptr, &Pipe.Overlapped)) {
+    if (ReadFile(Pipe.ReadEnd.get(), Pipe.Buffer, ReadSize, nullptr, &Pipe.Overlapped)) {
         Pipe.ReadPending = true; // completed at once; the event is set all the same
         return true;
     }
@@ -111,7 +85,7 @@ bool StartRead(TPipeInfo& Pipe) {
         return true;
     }
     if (Error == ERROR_BROKEN_PIPE) {
-        Pipe.ReadEnd.Close();
+        Pipe.ReadEnd.reset();
         return false;
     }
     RaiseOSError(Error);
@@ -120,14 +94,14 @@ bool StartRead(TPipeInfo& Pipe) {
 // Takes the completed read. Returns false when the pipe broke instead.
 bool CollectRead(TPipeInfo& Pipe, BOOL Wait) {
     DWORD Got = 0;
-    const BOOL Done = GetOverlappedResult(Pipe.ReadEnd.Get(), &Pipe.Overlapped, &Got, Wait);
+    const BOOL Done = GetOverlappedResult(Pipe.ReadEnd.get(), &Pipe.Overlapped, &Got, Wait);
     Pipe.ReadPending = false;
     if (Done) {
         Pipe.Collected.Take(Pipe.Buffer, Got);
         return true;
     }
     if (GetLastError() == ERROR_BROKEN_PIPE) {
-        Pipe.ReadEnd.Close();
+        Pipe.ReadEnd.reset();
         return false;
     }
     RaiseOSError(GetLastError());
@@ -137,23 +111,23 @@ bool CollectRead(TPipeInfo& Pipe, BOOL Wait) {
 // moment. Bytes a grandchild writes later are not waited for, so one that
 // keeps writing cannot hold the run.
 void Drain(TPipeInfo& Pipe) {
-    CancelIo(Pipe.ReadEnd.Get());
+    CancelIo(Pipe.ReadEnd.get());
     DWORD Got = 0;
-    if (GetOverlappedResult(Pipe.ReadEnd.Get(), &Pipe.Overlapped, &Got, TRUE) && Got > 0)
+    if (GetOverlappedResult(Pipe.ReadEnd.get(), &Pipe.Overlapped, &Got, TRUE) && Got > 0)
         Pipe.Collected.Take(Pipe.Buffer, Got);
     Pipe.ReadPending = false;
     DWORD Available = 0;
-    if (!PeekNamedPipe(Pipe.ReadEnd.Get(), nullptr, 0, nullptr, &Available, nullptr))
+    if (!PeekNamedPipe(Pipe.ReadEnd.get(), nullptr, 0, nullptr, &Available, nullptr))
         return;
     DWORD Remaining = Available;
     while (Remaining > 0 &&
-           PeekNamedPipe(Pipe.ReadEnd.Get(), nullptr, 0, nullptr, &Available, nullptr) &&
+           PeekNamedPipe(Pipe.ReadEnd.get(), nullptr, 0, nullptr, &Available, nullptr) &&
            Available > 0) {
         // The bytes are already there, so this read on the overlapped handle
         // completes at once and needs no OVERLAPPED record of its own.
         DWORD Read = 0;
         const DWORD Want = std::min({Available, Remaining, ReadSize});
-        if (!ReadFile(Pipe.ReadEnd.Get(), Pipe.Buffer, Want, &Read, nullptr))
+        if (!ReadFile(Pipe.ReadEnd.get(), Pipe.Buffer, Want, &Read, nullptr))
             RaiseOSError(GetLastError());
         Pipe.Collected.Take(Pipe.Buffer, Read);
         Remaining -= Read;
@@ -164,7 +138,7 @@ void Drain(TPipeInfo& Pipe) {
 // wins when both are signalled; the drain then takes the completed read.
 void ReadUntilChildEnds(TPipeInfo& Pipe, TChildProcess& Child) {
     StartRead(Pipe);
-    const HANDLE Waits[2] = {Child.Process.Get(), Pipe.CompletionEvent.Get()};
+    const HANDLE Waits[2] = {Child.Process.get(), Pipe.CompletionEvent.get()};
     for (;;) {
         const DWORD Result = WaitForMultipleObjectsEx(2, Waits, FALSE, INFINITE, FALSE);
         if (Result == WAIT_OBJECT_0)
@@ -222,22 +196,22 @@ std::uint32_t RunAndCaptureWith(const std::string& CommandLine, std::string& Out
                   static_cast<unsigned long>(NextPipeSerial()));
 
     SECURITY_ATTRIBUTES Inheritable = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    Pipe.ReadEnd.Reset(CreateNamedPipeA(PipeName, PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED,
+    Pipe.ReadEnd.reset(CreateNamedPipeA(PipeName, PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED,
                                         PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 120000,
                                         &Inheritable));
-    if (!Pipe.ReadEnd.IsOpen())
+    if (!Pipe.ReadEnd)
         return GetLastError();
-    Pipe.WriteEnd.Reset(CreateFileA(PipeName, GENERIC_WRITE, 0, &Inheritable, OPEN_EXISTING,
+    Pipe.WriteEnd.reset(CreateFileA(PipeName, GENERIC_WRITE, 0, &Inheritable, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!Pipe.WriteEnd.IsOpen()) {
+    if (!Pipe.WriteEnd) {
         const DWORD Error = GetLastError();
-        Pipe.ReadEnd.Close();
+        Pipe.ReadEnd.reset();
         return Error;
     }
-    Pipe.CompletionEvent.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
-    if (!Pipe.CompletionEvent.IsOpen())
+    Pipe.CompletionEvent.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    if (!Pipe.CompletionEvent)
         throw EOSError(GetLastError(), "Failed to create event");
-    Pipe.Overlapped.hEvent = Pipe.CompletionEvent.Get();
+    Pipe.Overlapped.hEvent = Pipe.CompletionEvent.get();
 
     // The record's size is 68 bytes in a 32-bit program, more in a 64-bit one.
     STARTUPINFOA Startup = {};
@@ -245,8 +219,8 @@ std::uint32_t RunAndCaptureWith(const std::string& CommandLine, std::string& Out
     Startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
     Startup.wShowWindow = SW_HIDE;
     Startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    Startup.hStdOutput = Pipe.WriteEnd.Get();
-    Startup.hStdError = Pipe.WriteEnd.Get();
+    Startup.hStdOutput = Pipe.WriteEnd.get();
+    Startup.hStdError = Pipe.WriteEnd.get();
 
     // CreateProcessA may write into the command line, so it gets a copy.
     std::vector<char> Line(CommandLine.begin(), CommandLine.end());
@@ -257,20 +231,20 @@ std::uint32_t RunAndCaptureWith(const std::string& CommandLine, std::string& Out
                         &Started))
         return NotStarted; // the handles close with the failed start's error kept
     TChildProcess Child;
-    Child.Process.Reset(Started.hProcess);
-    Child.Thread.Reset(Started.hThread);
-    Pipe.WriteEnd.Close();
+    Child.Process.reset(Started.hProcess);
+    Child.Thread.reset(Started.hThread);
+    Pipe.WriteEnd.reset();
 
     ReadUntilChildEnds(Pipe, Child);
 
-    WaitForSingleObject(Child.Process.Get(), INFINITE);
+    WaitForSingleObject(Child.Process.get(), INFINITE);
     Child.Ended = true;
     DWORD ExitCode = NotStarted;
-    if (!GetExitCodeProcess(Child.Process.Get(), &ExitCode))
+    if (!GetExitCodeProcess(Child.Process.get(), &ExitCode))
         ExitCode = NotStarted;
-    Child.Thread.Close();
+    Child.Thread.reset();
 
-    if (Pipe.ReadEnd.IsOpen())
+    if (Pipe.ReadEnd)
         Drain(Pipe);
 
     Pipe.Collected.DeliverTo(Output);

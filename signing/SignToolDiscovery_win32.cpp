@@ -1,24 +1,8 @@
 #include "signing/SignToolDiscovery.h"
 
+#include "core/Win32Handles.h"
+
 #include <windows.h>
-
-namespace {
-// Owns a FindFirstFileA search handle.
-class TFindHandle {
-public:
-    explicit TFindHandle(HANDLE Handle) : Handle(Handle) {}
-    ~TFindHandle() {
-        if (Handle != INVALID_HANDLE_VALUE)
-            FindClose(Handle);
-    }
-    TFindHandle(const TFindHandle&) = delete;
-    TFindHandle& operator=(const TFindHandle&) = delete;
-    HANDLE Get() const { return Handle; }
-
-private:
-    HANDLE Handle;
-};
-} // namespace
 
 std::string SignToolSdkFolder(const std::string&) {
     return "C:\\Program Files\\Microsoft SDKs\\Windows\\";
@@ -36,12 +20,12 @@ std::vector<std::string> ListFolderEntries(const std::string& Folder) {
     std::vector<std::string> Entries;
     WIN32_FIND_DATAA Data{};
     // FindFirstFileA returns entries of every attribute, so nothing is left out.
-    TFindHandle Find(FindFirstFileA((Folder + "*").c_str(), &Data));
-    if (Find.Get() == INVALID_HANDLE_VALUE)
+    Win32::TFindHandle Find(FindFirstFileA((Folder + "*").c_str(), &Data));
+    if (!Find)
         return Entries;
     do {
         Entries.emplace_back(Data.cFileName);
-    } while (FindNextFileA(Find.Get(), &Data));
+    } while (FindNextFileA(Find.get(), &Data));
     return Entries;
 }
 

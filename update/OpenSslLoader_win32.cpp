@@ -1,5 +1,7 @@
 #include "update/OpenSslLoader.h"
 
+#include "core/Win32Handles.h"
+
 #include <windows.h>
 
 #include <lm.h>
@@ -30,10 +32,8 @@ std::vector<TOpenSslNames> PlatformOpenSslNames() {
 }
 
 bool PlatformAllowsTls() {
-    LPBYTE Buffer = nullptr;
-    if (NetWkstaGetInfo(nullptr, 100, &Buffer) != NERR_Success)
+    Win32::TNetBuffer Buffer;
+    if (NetWkstaGetInfo(nullptr, 100, Buffer.put()) != NERR_Success || !Buffer)
         return false;
-    const DWORD Major = reinterpret_cast<WKSTA_INFO_100*>(Buffer)->wki100_ver_major;
-    NetApiBufferFree(Buffer);
-    return Major >= 6;
+    return reinterpret_cast<const WKSTA_INFO_100*>(Buffer.get())->wki100_ver_major >= 6;
 }

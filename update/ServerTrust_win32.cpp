@@ -1,5 +1,7 @@
 #include "update/ServerTrust.h"
 
+#include "core/Win32Handles.h"
+
 #include "update/HttpClient.h"
 #include "update/OpenSslLoader.h"
 
@@ -17,30 +19,6 @@ namespace {
 
 // SECURITY_FLAG_IGNORE_UNKNOWN_CA of wininet.h, which the SSL policy reads.
 constexpr DWORD IgnoreUnknownCa = 0x00000100;
-
-struct TStore {
-    HCERTSTORE Handle;
-    ~TStore() {
-        if (Handle)
-            CertCloseStore(Handle, 0);
-    }
-};
-
-struct TCertificate {
-    PCCERT_CONTEXT Context;
-    ~TCertificate() {
-        if (Context)
-            CertFreeCertificateContext(Context);
-    }
-};
-
-struct TChain {
-    PCCERT_CHAIN_CONTEXT Context = nullptr;
-    ~TChain() {
-        if (Context)
-            CertFreeCertificateChain(Context);
-    }
-};
 
 const BYTE* Bytes(const std::string& Der) {
     return reinterpret_cast<const BYTE*>(Der.data());
@@ -121,11 +99,12 @@ int VerifyServerChain(const std::vector<std::string>& DerChain, const std::strin
 
     // What the server sent besides its own certificate, and the extra roots,
     // for the engine to build the chain with; the system's stores come first.
-    TStore Sent{CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, CERT_STORE_CREATE_NEW_FLAG, nullptr)};
-    if (!Sent.Handle)
+    Win32::TCertStore Sent(
+        CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, CERT_STORE_CREATE_NEW_FLAG, nullptr));
+    if (!Sent)
         return HttpErrCertificate;
     auto Add = [&](const std::string& Der) {
-        CertAddEncodedCertificateToStore(Sent.Handle, X509_ASN_ENCODING, Bytes(Der),
+        CertAddEncodedCertificateToStore(Sent.get(), X509_ASN_ENCODING, Bytes(Der),
                                          static_cast<DWORD>(Der.size()),
                                          CERT_STORE_ADD_USE_EXISTING, nullptr);
     };
@@ -134,10 +113,10 @@ int VerifyServerChain(const std::vector<std::string>& DerChain, const std::strin
     for (const std::string& Root : ExtraRoots)
         Add(Root);
 
-    TCertificate Server{CertCreateCertificateContext(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING,
-                                                     Bytes(DerChain.front()),
-                                                     static_cast<DWORD>(DerChain.front().size()))};
-    if (!Server.Context)
+    Win32::TCertContext Server(CertCreateCertificateContext(
+        X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, Bytes(DerChain.front()),
+        static_cast<DWORD>(DerChain.front().size())));
+    if (!Server)
         return HttpErrCertificate;
 
     LPSTR Usages[] = {const_cast<LPSTR>(szOID_PKIX_KP_SERVER_AUTH),
@@ -148,17 +127,17 @@ int VerifyServerChain(const std::vector<std::string>& DerChain, const std::strin
     Para.RequestedUsage.dwType = USAGE_MATCH_TYPE_OR;
     Para.RequestedUsage.Usage.cUsageIdentifier = static_cast<DWORD>(std::size(Usages));
     Para.RequestedUsage.Usage.rgpszUsageIdentifier = Usages;
-    TChain Chain;
-    if (!CertGetCertificateChain(nullptr, Server.Context, nullptr, Sent.Handle, &Para, 0, nullptr,
-                                 &Chain.Context) ||
-        !Chain.Context || Chain.Context->cChain == 0)
+    Win32::TCertChain Chain;
+    if (!CertGetCertificateChain(nullptr, Server.get(), nullptr, Sent.get(), &Para, 0, nullptr,
+                                 Chain.put()) ||
+        !Chain || Chain.get()->cChain == 0)
         return HttpErrCertificate;
 
     // A root given by file counts as trusted: the engine's "untrusted root"
     // is set aside only when the chain ends in one of those very certificates.
     DWORD Ignore = 0;
-    if (Chain.Context->TrustStatus.dwErrorStatus & CERT_TRUST_IS_UNTRUSTED_ROOT) {
-        const CERT_SIMPLE_CHAIN* Simple = Chain.Context->rgpChain[0];
+    if (Chain.get()->TrustStatus.dwErrorStatus & CERT_TRUST_IS_UNTRUSTED_ROOT) {
+        const CERT_SIMPLE_CHAIN* Simple = Chain.get()->rgpChain[0];
         const CERT_CONTEXT* Top = Simple->rgpElement[Simple->cElement - 1]->pCertContext;
         for (const std::string& Root : ExtraRoots)
             if (Top->cbCertEncoded == Root.size() &&
@@ -168,7 +147,7 @@ int VerifyServerChain(const std::vector<std::string>& DerChain, const std::strin
 
     // The engine's own findings count too: not every SSL policy refuses a
     // chain that stops short of a root (Wine's does not).
-    if (Chain.Context->TrustStatus.dwErrorStatus & ~(Ignore ? CERT_TRUST_IS_UNTRUSTED_ROOT : 0))
+    if (Chain.get()->TrustStatus.dwErrorStatus & ~(Ignore ? CERT_TRUST_IS_UNTRUSTED_ROOT : 0))
         return HttpErrCertificate;
 
     std::wstring Name(Host.begin(), Host.end()); // host names are ASCII
@@ -182,7 +161,7 @@ int VerifyServerChain(const std::vector<std::string>& DerChain, const std::strin
     Policy.pvExtraPolicyPara = &Ssl;
     CERT_CHAIN_POLICY_STATUS Status{};
     Status.cbSize = sizeof(Status);
-    if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, Chain.Context, &Policy, &Status))
+    if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, Chain.get(), &Policy, &Status))
         return HttpErrCertificate;
     return Status.dwError == 0 ? 0 : HttpErrCertificate;
 }

@@ -1,29 +1,17 @@
-// Owners for the GDI and USER handles the windows create, so that each is
-// released on every path, also when an exception passes through.
+// Owners for the USER and common-control handles the windows create, over
+// the one owner of core/ (the GDI kinds, TFont and TBitmap, come from there
+// too), so that each is released on every path, also when an exception
+// passes through.
 #pragma once
+
+#include "core/Win32Handles.h"
 
 #include <windows.h>
 
 #include <commctrl.h>
 
-#include <memory>
-#include <type_traits>
-
 namespace Win32 {
 
-template <typename Handle, auto Release> struct THandleRelease {
-    void operator()(Handle H) const noexcept {
-        if (H)
-            Release(H);
-    }
-};
-
-template <typename Handle, auto Release>
-using TOwned = std::unique_ptr<std::remove_pointer_t<Handle>, THandleRelease<Handle, Release>>;
-
-inline void ReleaseGdiObject(HGDIOBJ Object) noexcept {
-    DeleteObject(Object);
-}
 inline void ReleaseIcon(HICON Icon) noexcept {
     DestroyIcon(Icon);
 }
@@ -40,13 +28,11 @@ inline void ReleaseMemoryDc(HDC Dc) noexcept {
     DeleteDC(Dc);
 }
 
-using TFont = TOwned<HFONT, ReleaseGdiObject>;
-using TBitmap = TOwned<HBITMAP, ReleaseGdiObject>;
-using TIcon = TOwned<HICON, ReleaseIcon>;
-using TImageList = TOwned<HIMAGELIST, ReleaseImageList>;
-using TAccelerators = TOwned<HACCEL, ReleaseAccelerators>;
-using TWindow = TOwned<HWND, ReleaseWindow>;
-using TMemoryDc = TOwned<HDC, ReleaseMemoryDc>;
+using TIcon = TUniqueHandle<HICON, 0, ReleaseIcon>;
+using TImageList = TUniqueHandle<HIMAGELIST, 0, ReleaseImageList>;
+using TAccelerators = TUniqueHandle<HACCEL, 0, ReleaseAccelerators>;
+using TWindow = TUniqueHandle<HWND, 0, ReleaseWindow>;
+using TMemoryDc = TUniqueHandle<HDC, 0, ReleaseMemoryDc>;
 
 // A window's device context, given back to the window when done.
 class TWindowDc {
