@@ -20,6 +20,9 @@ namespace {
 struct TTempFile {
     std::string Path;
     bool Kept = false;
+    TTempFile() = default;
+    TTempFile(const TTempFile&) = delete;
+    TTempFile& operator=(const TTempFile&) = delete;
     ~TTempFile() {
         if (!Kept && !Path.empty())
             unlink(Path.c_str());
