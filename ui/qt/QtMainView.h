@@ -10,6 +10,7 @@
 
 #include <functional>
 
+class QActionGroup;
 class TMainDlg;
 
 class TQtMainView : public TQtMainForm, public IMainView {
@@ -62,7 +63,9 @@ public:
     std::unique_ptr<ITaskbarPort> CreateTaskbarPort() override;
 
     // The status shown by a row's picture (for the window's own checks).
-    TSignStatus RowStatus(int Index) const;
+    TSignStatus RowStatus(int Index) const override;
+    void SetBatchRunning(bool Running) override;
+    void SetFilesAtOnce(int Count) override;
 
 protected:
     void closeEvent(QCloseEvent* Event) override;
@@ -83,4 +86,6 @@ private:
     TMainDlg* Controller = nullptr;
     QString LastFileName;
     bool ActivationPosted = false;
+    // "Sign up to N files at once", made by Attach.
+    QActionGroup* AtOnce = nullptr;
 };
