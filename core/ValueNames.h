@@ -15,8 +15,6 @@ inline constexpr const char* TimeStampDigest = "TimeStampDigest";
 // the store certificate's SHA-1 thumbprint.
 inline constexpr const char* CertSource = "CertSource";
 inline constexpr const char* CertThumbprint = "CertThumbprint";
-// "Sign up to N files at once": "1", "2", "4" or "8"; anything else is 1.
-inline constexpr const char* FilesAtOnce = "FilesAtOnce";
 // Switches only a user or an installer sets, each on for the exact text "1":
 // debug logging, and keeping the data folder in portable use.
 inline constexpr const char* DebugLog = "DebugLog";

@@ -76,11 +76,6 @@ public:
     virtual std::string RowCaption(int Index) const = 0;
     virtual bool RowSelected(int Index) const = 0;
     virtual void SetRowStatus(int Index, TSignStatus Status) = 0;
-    // The status a row's picture shows.
-    virtual TSignStatus RowStatus(int Index) const {
-        (void)Index;
-        return ssPending;
-    }
     // Scrolls so that the row is at least partly visible.
     virtual void ScrollRowIntoView(int Index) = 0;
     // Repaints the list at once (the thread stays busy during a batch).
@@ -103,20 +98,6 @@ public:
     // shows the dialog opening on the file name chosen last in any use, and
     // returns the chosen full path, or nothing when cancelled.
     virtual std::optional<std::string> ExecuteOpenDialog(const std::string& Filter) = 0;
-    // The same dialog letting the user choose several files (Add): their
-    // full paths in the dialog's order, none when cancelled.
-    virtual std::vector<std::string> ExecuteOpenDialogFiles(const std::string& Filter) {
-        std::vector<std::string> Chosen;
-        if (auto One = ExecuteOpenDialog(Filter))
-            Chosen.push_back(std::move(*One));
-        return Chosen;
-    }
-
-    // A batch starts (true) or ends: every control that would change the
-    // batch or its settings is disabled meanwhile, and "Sign" reads "Stop".
-    virtual void SetBatchRunning(bool Running) { (void)Running; }
-    // Ticks "Sign up to N files at once" for Count (1, 2, 4 or 8).
-    virtual void SetFilesAtOnce(int Count) { (void)Count; }
 
     // The certificate picker: a modal list of Certificates (subject, issuer,
     // valid until, thumbprint) with OK and Cancel; returns the chosen one's

@@ -6,16 +6,12 @@
 #include "log/U_Log.h"
 #include "settings/EnvProbe.h"
 #include "signing/SignToolDiscovery.h"
-#include "ui/DroppedFiles.h"
 #include "ui/SignBatch.h"
 #include "ui/U_MsgDlg.h"
 #include "ui/U_TaskBarProgressUnit.h"
-#include "ui/WorkerPool.h"
 
 #include <algorithm>
 #include <charconv>
-#include <exception>
-#include <stdexcept>
 #include <string_view>
 
 namespace {
@@ -66,51 +62,6 @@ bool TokenRefusedPin(const std::string& Output) {
 constexpr const char* PinRefusedSkip =
     "Not signed: the token refused the PIN for an earlier file of this batch; it is not tried "
     "again, as a few more wrong tries lock the token. Check the PIN and sign again.";
-
-} // namespace
-
-// One batch: the rows it signs, what it signs them with, and where it is.
-struct TMainDlg::TBatch {
-    explicit TBatch(IUiDispatcher& Dispatcher) : Workers(Dispatcher) {}
-
-    // What one file's run leaves for the window: written by its worker only,
-    // read on the window's thread once the worker has ended.
-    struct TFile {
-        std::vector<std::string> PaneAdditions;
-        std::string Output;
-        std::uint32_t ExitCode = 0;
-        std::exception_ptr Error;
-    };
-
-    std::vector<int> Indexes;
-    std::vector<TFile> Files; // by place in Indexes
-    TSigningSettings Settings;
-    TCommandRunner Runner;
-    int AtOnce = 1;
-    std::size_t Next = 0; // place in Indexes of the next file to start
-    int Finished = 0;
-    bool Stopping = false;   // no further file starts
-    bool StopAsked = false;  // by the user, as opposed to by an error
-    bool CloseAfter = false; // "Yes" to closing during the batch
-    // Each further wrong try brings a token closer to locking itself.
-    bool PinRefused = false;
-    std::exception_ptr Error;
-    TBatchCounters Counters;
-    // Last, so that it is destroyed first: it waits for the running files.
-    TWorkerPool Workers;
-};
-
-namespace {
-
-class TForwardingPane : public ILogPane {
-public:
-    explicit TForwardingPane(std::function<void(const std::string&)> Sink)
-        : Sink(std::move(Sink)) {}
-    void Add(const std::string& Text) override { Sink(Text); }
-
-private:
-    std::function<void(const std::string&)> Sink;
-};
 
 } // namespace
 
@@ -327,15 +278,11 @@ void TMainDlg::password_chkClick() {
 }
 
 void TMainDlg::add_btnClick() {
-    if (Batch)
-        return;
-    for (const std::string& Chosen : View.ExecuteOpenDialogFiles(getODFilter()))
-        View.AddRow(Chosen, ssPending);
+    if (const auto Chosen = View.ExecuteOpenDialog(getODFilter()))
+        View.AddRow(*Chosen, ssPending);
 }
 
 void TMainDlg::remove_btnClick() {
-    if (Batch)
-        return;
     // A deleted row's place is examined again: the next row has moved into it.
     int Index = 0;
     while (Index < View.RowCount()) {
@@ -347,14 +294,10 @@ void TMainDlg::remove_btnClick() {
 }
 
 void TMainDlg::ignore_btnClick() {
-    if (Batch)
-        return;
     View.DeleteAllRows();
 }
 
 void TMainDlg::lstDblClick() {
-    if (Batch)
-        return;
     const int Count = View.RowCount();
     int Index = 0;
     while (Index < Count && !View.RowSelected(Index))
@@ -370,220 +313,52 @@ void TMainDlg::lstDblClick() {
     View.ShowMessage(Counters.SummaryText());
 }
 
-bool TMainDlg::ToolAndCertificateFound() {
+void TMainDlg::sign_btnClick() {
     if (!Services.FileExists(View.FieldText(TMainField::signtool_txt))) {
         View.ShowMessage("SignTool not found !");
-        return false;
+        return;
     }
     if (CertSource == TCertSource::Store
             ? !Services.StoreCertificatePresent(CertThumbprint)
             : !Services.FileExists(View.FieldText(TMainField::certifpath_txt))) {
         View.ShowMessage("Certificate not found !");
-        return false;
-    }
-    return true;
-}
-
-void TMainDlg::sign_btnClick() {
-    // The button reads "Stop" while a batch runs.
-    if (Batch) {
-        StopBatch();
         return;
     }
-    if (!ToolAndCertificateFound())
-        return;
     if (View.RowCount() < 1) {
         View.ShowMessage("No file to sign !");
         return;
     }
-    std::vector<int> Indexes(static_cast<std::size_t>(View.RowCount()));
-    for (std::size_t Index = 0; Index < Indexes.size(); ++Index)
-        Indexes[Index] = static_cast<int>(Index);
-    StartBatch(std::move(Indexes));
-}
 
-void TMainDlg::SignFailedAgain1Click() {
-    if (Batch)
-        return;
-    if (!ToolAndCertificateFound())
-        return;
-    std::vector<int> Indexes;
-    for (int Index = 0; Index < View.RowCount(); ++Index)
-        if (View.RowStatus(Index) == ssFailed)
-            Indexes.push_back(Index);
-    if (Indexes.empty()) {
-        View.ShowMessage("No failed file to sign !");
-        return;
-    }
-    StartBatch(std::move(Indexes));
-}
-
-void TMainDlg::CancelKeyPress() {
-    if (Batch)
-        StopBatch();
-}
-
-int TMainDlg::FilesAtOnce() {
-    const std::string Stored = Services.ReadSetting(ValueNames::FilesAtOnce);
-    for (const int Allowed : {1, 2, 4, 8})
-        if (Stored == std::to_string(Allowed))
-            return Allowed;
-    return 1;
-}
-
-void TMainDlg::FilesAtOnceClick(int Count) {
-    if (Batch || (Count != 1 && Count != 2 && Count != 4 && Count != 8))
-        return;
-    Services.WriteSetting(ValueNames::FilesAtOnce, std::to_string(Count));
-    View.SetFilesAtOnce(Count);
-}
-
-void TMainDlg::lstDropFiles(const std::vector<std::string>& Paths) {
-    // The batch works on the rows by their place in the list.
-    if (Batch)
-        return;
-    for (const std::string& Path : DroppedFiles(Paths))
-        View.AddRow(Path, ssPending);
-}
-
-void TMainDlg::StartBatch(std::vector<int> Indexes) {
     View.ClearLog();
     View.RedrawLog();
 
-    auto New = std::make_unique<TBatch>(View.Dispatcher());
-    New->AtOnce = FilesAtOnce();
-    New->Files.resize(Indexes.size());
-    New->Indexes = std::move(Indexes);
-    // The controls are disabled for the whole batch, so the settings read
-    // now hold for every file.
-    New->Settings = CurrentSigningSettings();
-    TRunOptions Options{SigningEnvironment(New->Settings)};
-    if (Options.Environment.empty())
-        New->Runner = Run;
-    else
-        New->Runner = [this, Options](const std::string& CommandLine, std::string& Output) {
-            return Services.RunCommandWith(CommandLine, Output, Options);
-        };
-    const int Count = static_cast<int>(New->Indexes.size());
-    // One at a time the bar shows the file being signed; several at once it
-    // counts the files finished.
-    SetProgressMax(New->AtOnce == 1 ? Count - 1 : Count);
-    if (New->AtOnce > 1)
-        SetProgressPosition(0);
+    const int Count = View.RowCount();
+    SetProgressMax(Count - 1);
 
-    Batch = std::move(New);
-    View.SetBatchRunning(true);
-    StartNextFiles();
-}
-
-void TMainDlg::StartNextFiles() {
-    TBatch& Current = *Batch;
-    while (!Current.Stopping && Current.Next < Current.Indexes.size() &&
-           Current.Workers.Running() < Current.AtOnce) {
-        const std::size_t Place = Current.Next++;
-        const int Index = Current.Indexes[Place];
-        if (Current.AtOnce == 1)
-            SetProgressPosition(static_cast<int>(Place));
-        if (Current.PinRefused) {
-            std::string Output;
-            const std::uint32_t ExitCode = SkipAfterRefusedPin(Index, Output);
-            CountFile(Index, Output, ExitCode);
-            continue;
-        }
-        // One at a time the pane shows each line as it comes; several at
-        // once each file's block is added whole when the file ends.
-        std::function<void(const std::string&)> Sink;
-        if (Current.AtOnce == 1)
-            Sink = [this, &Current](const std::string& Text) {
-                Current.Workers.Post([this, Text] { View.AddLogText(Text); });
-            };
-        else
-            Sink = [&File = Current.Files[Place]](const std::string& Text) {
-                File.PaneAdditions.push_back(Text);
-            };
-        Current.Workers.Start(
-            [&Current, Place, Path = View.RowCaption(Index), Sink = std::move(Sink)] {
-                TBatch::TFile& File = Current.Files[Place];
-                TForwardingPane Pane(Sink);
-                try {
-                    File.ExitCode =
-                        SignOneFile(Pane, Current.Runner, Current.Settings, Path, File.Output);
-                } catch (...) {
-                    File.Error = std::current_exception();
-                }
-            },
-            [this, Place] { FileFinished(Place); });
+    TBatchCounters Counters;
+    // Each further wrong try brings a token closer to locking itself.
+    bool PinRefused = false;
+    for (int Index = 0; Index < Count; ++Index) {
+        SetProgressPosition(Index);
+        std::string Output;
+        const std::uint32_t ExitCode =
+            PinRefused ? SkipAfterRefusedPin(Index, Output) : SignListItem(Index, Output);
+        if (CertSource == TCertSource::Store && TokenRefusedPin(Output))
+            PinRefused = true;
+        LastStatus = Counters.Count(Output, ExitCode);
+        View.SetRowStatus(Index, LastStatus);
+        View.ScrollRowIntoView(Index);
+        View.RedrawList();
     }
-    if (Current.Workers.Running() == 0)
-        EndBatch();
-}
 
-void TMainDlg::FileFinished(std::size_t Place) {
-    TBatch& Current = *Batch;
-    TBatch::TFile& File = Current.Files[Place];
-    for (const std::string& Text : File.PaneAdditions)
-        View.AddLogText(Text);
-    if (File.Error) {
-        // As one at a time: the files running end, no further one starts.
-        if (!Current.Error)
-            Current.Error = File.Error;
-        Current.Stopping = true;
-    } else {
-        if (Current.Settings.CertSource == TCertSource::Store && TokenRefusedPin(File.Output))
-            Current.PinRefused = true;
-        CountFile(Current.Indexes[Place], File.Output, File.ExitCode);
-    }
-    StartNextFiles();
-}
-
-void TMainDlg::CountFile(int Index, const std::string& Output, std::uint32_t ExitCode) {
-    TBatch& Current = *Batch;
-    LastStatus = Current.Counters.Count(Output, ExitCode);
-    View.SetRowStatus(Index, LastStatus);
-    View.ScrollRowIntoView(Index);
-    View.RedrawList();
-    ++Current.Finished;
-    if (Current.AtOnce > 1)
-        SetProgressPosition(Current.Finished);
-}
-
-void TMainDlg::StopBatch() {
-    Batch->Stopping = true;
-    Batch->StopAsked = true;
-}
-
-void TMainDlg::EndBatch() {
-    // Released before any box: a box's own message loop may run posted work.
-    const std::unique_ptr<TBatch> Ended = std::move(Batch);
-    View.SetBatchRunning(false);
-    if (Ended->Error) {
-        try {
-            std::rethrow_exception(Ended->Error);
-        } catch (const std::exception& Error) {
-            HandleException(Error);
-        } catch (...) {
-            HandleException(std::runtime_error("Unknown error"));
-        }
-    } else {
-        std::string Summary = Ended->Counters.SummaryText();
-        const std::size_t NotStarted = Ended->Indexes.size() - Ended->Next;
-        if (Ended->StopAsked && NotStarted > 0)
-            Summary += "\n\r" + std::to_string(NotStarted) + " files not signed";
-        // Quitting: the summary goes to the log file rather than a box.
-        if (Ended->CloseAfter) {
-            if (Log)
-                Log->Write("Batch stopped to quit: " + Summary, LogInfo);
-        } else
-            View.ShowMessage(Summary);
-        SetProgressPosition(0);
-    }
-    if (Ended->CloseAfter)
-        View.CloseWindow();
+    View.ShowMessage(Counters.SummaryText());
+    SetProgressPosition(0);
 }
 
 std::uint32_t TMainDlg::SignListItem(int Index, std::string& Output) {
     TMemoPane Pane(View);
     const TSigningSettings Settings = CurrentSigningSettings();
+    // The .pfx path runs exactly as it always did, without an environment.
     TRunOptions Options{SigningEnvironment(Settings)};
     if (Options.Environment.empty())
         return SignOneFile(Pane, Run, Settings, View.RowCaption(Index), Output);
@@ -675,22 +450,6 @@ void TMainDlg::ChangeLog1Click() {
 }
 
 bool TMainDlg::FormClose() noexcept {
-    if (Batch) {
-        Guard([this] {
-            if (Batch->CloseAfter)
-                return;
-            if (View.ShowMessageBox("Files are being signed. Stop signing and quit?\n"
-                                    "The files being signed now are finished first.",
-                                    AppInfo::Title,
-                                    MB_YESNO_Flag | MB_ICONQUESTION_Flag) == IDYES_Answer &&
-                Batch) {
-                StopBatch();
-                Batch->CloseAfter = true;
-            }
-        });
-        // The window closes once the batch has ended.
-        return false;
-    }
     return Guard([this] {
         // A start-up that ended before the list was reloaded must not wipe the
         // saved list with the empty one the window shows.
@@ -717,8 +476,6 @@ bool TMainDlg::FormClose() noexcept {
 }
 
 void TMainDlg::FormDestroy() noexcept {
-    // Waits for the files being signed; nothing reaches the window after.
-    Batch.reset();
     TaskProgress.reset();
     UpdateChecker.reset();
     // Released last, so the log file is written at shutdown too.

@@ -67,15 +67,6 @@ public:
     void lstDblClick();
     void sign_btnClick();
     void Clearlog_btnClick();
-    // Esc: stops a running batch (as its "Stop" button does).
-    void CancelKeyPress();
-    // File menu: re-signs only the rows marked failed, as a batch.
-    void SignFailedAgain1Click();
-    // File menu "Sign up to N files at once": stores N (1, 2, 4 or 8).
-    void FilesAtOnceClick(int Count);
-    // Paths dropped on the list: files as they are, folders walked for the
-    // signable kinds. Refused while a batch runs.
-    void lstDropFiles(const std::vector<std::string>& Paths);
     void Quit1Click();
     void OpenLog1Click();
     void Checkforupdate1Click();
@@ -83,8 +74,6 @@ public:
     void BugreportFeaturerequestKnownissues1Click();
     void ChangeLog1Click();
     // The close sequence; false (after showing the error) keeps the window open.
-    // During a batch it asks first: "No" keeps the batch and the window, "Yes"
-    // stops the batch and closes once the files being signed have finished.
     bool FormClose() noexcept;
     // Releases TaskProgress, then UpdateChecker, then Log (saving it).
     void FormDestroy() noexcept;
@@ -96,12 +85,6 @@ public:
     // Signs row Index through the tool; Output receives the tool's output.
     // Returns the tool's exit code.
     std::uint32_t SignListItem(int Index, std::string& Output);
-
-    // True from the start of a batch until its summary (or error) is shown.
-    bool BatchRunning() const { return Batch != nullptr; }
-    // The stored "Sign up to N files at once": 1, 2, 4 or 8; 1 when absent or
-    // anything else.
-    int FilesAtOnce();
 
     // The Add dialog's filter.
     static std::string getODFilter();
@@ -139,17 +122,6 @@ private:
     void HandleUpdateError(const std::exception& Error) noexcept override;
 
     void RestoreOrDiscoverSignTool();
-
-    struct TBatch;
-    // Starts a batch over the rows Indexes (the checks already made).
-    void StartBatch(std::vector<int> Indexes);
-    void StartNextFiles();
-    void FileFinished(std::size_t Place);
-    void CountFile(int Index, const std::string& Output, std::uint32_t ExitCode);
-    void EndBatch();
-    void StopBatch();
-    // "SignTool not found !" or "Certificate not found !" when one is missing.
-    bool ToolAndCertificateFound();
     void RestoreCertificate();
     void ShowStoreCertificate(const std::string& Subject);
     // A row of a batch the token already refused the PIN for: not run.
@@ -166,6 +138,4 @@ private:
     // Set once start-up has reloaded the file list: only then may the close
     // sequence replace the file-list file.
     bool FileListLoaded = false;
-    // The running batch, null between batches.
-    std::unique_ptr<TBatch> Batch;
 };

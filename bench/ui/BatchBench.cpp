@@ -118,6 +118,12 @@ public:
         return nullptr;
     }
     TCommandRunner CommandRunner() override { return &RunAndCapture; }
+    std::uint32_t RunCommandWith(const std::string& CommandLine, std::string& Output,
+                                 const TRunOptions& Options) override {
+        return RunAndCaptureWith(CommandLine, Output, Options);
+    }
+    std::vector<TStoreCertificate> StoreCertificates() override { return {}; }
+    bool StoreCertificatePresent(const std::string&) override { return false; }
     bool FileExists(const std::string&) override { return true; }
     std::string SignToolSdkFolder() override { return {}; }
     std::vector<std::string> ListFolder(const std::string&) override { return {}; }

@@ -140,9 +140,6 @@ public:
         Rows.at(static_cast<std::size_t>(Index)).Status = Status;
         Events.push_back("SetRowStatus " + std::to_string(Index) + " " + std::to_string(Status));
     }
-    TSignStatus RowStatus(int Index) const override {
-        return Rows.at(static_cast<std::size_t>(Index)).Status;
-    }
     void ScrollRowIntoView(int Index) override {
         Events.push_back("ScrollRowIntoView " + std::to_string(Index));
     }
@@ -181,22 +178,6 @@ public:
         PickerOffers.push_back(Certificates);
         return PickerAnswer;
     }
-    // The several-file dialog: the next answer here, else the one-file
-    // dialog's answer as one file or none.
-    std::deque<std::vector<std::string>> MultiDialogAnswers;
-    std::vector<std::string> ExecuteOpenDialogFiles(const std::string& Filter) override {
-        if (MultiDialogAnswers.empty())
-            return IMainView::ExecuteOpenDialogFiles(Filter);
-        DialogFilters.push_back(Filter);
-        auto Answer = MultiDialogAnswers.front();
-        MultiDialogAnswers.pop_front();
-        return Answer;
-    }
-    // Every SetBatchRunning, in order, and the ticked "files at once".
-    std::vector<bool> BatchRunningCalls;
-    int FilesAtOnceTicked = 0;
-    void SetBatchRunning(bool Running) override { BatchRunningCalls.push_back(Running); }
-    void SetFilesAtOnce(int Count) override { FilesAtOnceTicked = Count; }
     void ShowMessage(const std::string& Text) override {
         Messages.push_back(Text);
         Events.push_back("Message " + Text);

@@ -11,7 +11,6 @@
 
 #include <functional>
 #include <map>
-#include <mutex>
 #include <set>
 #include <string>
 #include <utility>
@@ -66,7 +65,6 @@ public:
         return 0u;
     };
     std::vector<std::string> CommandLines;
-    std::mutex CommandLinesMutex;
 
     TKLog* CreatedLog = nullptr;
     TFakeUpdateChecker* CreatedChecker = nullptr;
@@ -182,11 +180,7 @@ public:
     }
     TCommandRunner CommandRunner() override {
         return [this](const std::string& CommandLine, std::string& Output) {
-            {
-                // Several files at once run the tool from several threads.
-                std::lock_guard<std::mutex> Lock(CommandLinesMutex);
-                CommandLines.push_back(CommandLine);
-            }
+            CommandLines.push_back(CommandLine);
             return Tool(CommandLine, Output);
         };
     }

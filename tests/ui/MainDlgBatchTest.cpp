@@ -53,7 +53,7 @@ TEST_P(BatchChecks, StopAtTheFirstFailedCheckAndTouchNothing) {
     View.Events.clear();
     View.Taskbar.clear();
 
-    ASSERT_TRUE(SignAll());
+    ASSERT_TRUE(Dlg->Guard([&] { Dlg->sign_btnClick(); }));
 
     EXPECT_EQ(View.Events, std::vector<std::string>{std::string("Message ") + Case.Message});
     EXPECT_EQ(View.LogAdditions, std::vector<std::string>{"earlier text"});
@@ -98,7 +98,7 @@ TEST_F(MainDlgTest, FiveFilesDriveBarAndTaskbarAndALaterRunStartsWhereTheLastEnd
     AddRows(5);
     View.Taskbar.clear();
 
-    ASSERT_TRUE(SignAll());
+    ASSERT_TRUE(Dlg->Guard([&] { Dlg->sign_btnClick(); }));
     EXPECT_EQ(View.Taskbar,
               (std::vector<std::string>{"value 10/4", "value 0/4", "value 1/4", "value 2/4",
                                         "value 3/4", "value 4/4", "value 0/4"}));
@@ -106,7 +106,7 @@ TEST_F(MainDlgTest, FiveFilesDriveBarAndTaskbarAndALaterRunStartsWhereTheLastEnd
     EXPECT_EQ(View.ProgressPosition, 0);
 
     View.Taskbar.clear();
-    ASSERT_TRUE(SignAll());
+    ASSERT_TRUE(Dlg->Guard([&] { Dlg->sign_btnClick(); }));
     EXPECT_EQ(View.Taskbar.front(), "value 0/4");
 }
 
@@ -116,7 +116,7 @@ TEST_F(MainDlgTest, OneFileGivesMaximumZero) {
     AddRows(1);
     View.Taskbar.clear();
 
-    ASSERT_TRUE(SignAll());
+    ASSERT_TRUE(Dlg->Guard([&] { Dlg->sign_btnClick(); }));
     EXPECT_EQ(View.ProgressMax, 0);
     EXPECT_EQ(View.Taskbar, (std::vector<std::string>{"value 10/0", "value 0/0", "value 0/0"}));
 }
@@ -133,7 +133,7 @@ TEST_F(MainDlgTest, BatchStepsInOrderWithThreePaneAdditionsPerFile) {
         return Next == 2 ? 1u : 0u;
     };
 
-    ASSERT_TRUE(SignAll());
+    ASSERT_TRUE(Dlg->Guard([&] { Dlg->sign_btnClick(); }));
 
     EXPECT_EQ(View.Events, Joined({{"ClearLog", "RedrawLog", "ProgressMax 2", "ProgressPosition 0"},
                                    RowSteps(0, "Successfully signed\r\n", ssSigned),
@@ -154,7 +154,7 @@ TEST_F(MainDlgTest, TheToolGetsTheCommandLineOfTheWindowsCurrentSettings) {
     View.Checks[TMainCheck::timestamp_chk] = false;
     AddRows(1);
 
-    ASSERT_TRUE(SignAll());
+    ASSERT_TRUE(Dlg->Guard([&] { Dlg->sign_btnClick(); }));
 
     TSigningSettings Expected;
     Expected.SignTool = "tools/signtool.exe";
@@ -212,7 +212,7 @@ TEST_F(MainDlgTest, BatchMarksEachRowAndSumsUp) {
         return Runs[Next++].ExitCode;
     };
 
-    ASSERT_TRUE(SignAll());
+    ASSERT_TRUE(Dlg->Guard([&] { Dlg->sign_btnClick(); }));
 
     std::vector<TSignStatus> Expected;
     for (const TRun& Run : Runs)
@@ -236,7 +236,7 @@ TEST_F(MainDlgTest, ARunnerErrorEndsTheBatchAtThatEntry) {
     ConfigureSigning();
     Start();
     AddRows(4);
-    ASSERT_TRUE(SignAll()); // all signed once
+    ASSERT_TRUE(Dlg->Guard([&] { Dlg->sign_btnClick(); })); // all signed once
     View.Messages.clear();
     int Calls = 0;
     Services.Tool = [&](const std::string&, std::string& Output) -> std::uint32_t {
@@ -246,8 +246,7 @@ TEST_F(MainDlgTest, ARunnerErrorEndsTheBatchAtThatEntry) {
         return 1;
     };
 
-    // The error ends the batch later, on the window's thread, as an error box.
-    ASSERT_TRUE(SignAll());
+    EXPECT_FALSE(Dlg->Guard([&] { Dlg->sign_btnClick(); }));
 
     EXPECT_EQ(Statuses(), (std::vector<TSignStatus>{ssFailed, ssFailed, ssSigned, ssSigned}));
     EXPECT_TRUE(View.Messages.empty());

@@ -42,7 +42,9 @@ protected:
                Addresses::TimestampServers[0] + " /td SHA256 \"" + File + "\"";
     }
 
-    void SignAll() { ASSERT_TRUE(MainDlgTest::SignAll()); }
+    void SignAll() {
+        ASSERT_TRUE(Dlg->Guard([&] { Dlg->sign_btnClick(); }));
+    }
 };
 
 using TEnvironment = std::vector<std::pair<std::string, std::string>>;

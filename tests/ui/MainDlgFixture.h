@@ -27,18 +27,6 @@ protected:
         Dlg->Guard([&] { Dlg->AppEvtActivate(); });
     }
 
-    // Runs posted work until the batch has ended; false if it never did.
-    bool FinishBatch() {
-        for (int Round = 0; Round < 100000 && Dlg->BatchRunning(); ++Round)
-            View.UiThread.WaitAndRun(std::chrono::seconds(60));
-        return !Dlg->BatchRunning();
-    }
-
-    // Presses "Sign" and waits for the batch (or its checks) to end.
-    bool SignAll() {
-        return Dlg->Guard([&] { Dlg->sign_btnClick(); }) && FinishBatch();
-    }
-
     void AddRows(int Count) {
         for (int Index = 1; Index <= Count; ++Index)
             View.AddRow("C:\\build\\file" + std::to_string(Index) + ".exe", ssPending);

@@ -231,7 +231,7 @@ TEST_F(MainDlgTest, RestartBringsTheRowsBackPendingInOrder) {
     Start();
     AddRows(3);
     View.AddRow("C:\\build\\file1.exe", ssPending);
-    ASSERT_TRUE(SignAll());
+    ASSERT_TRUE(Dlg->Guard([&] { Dlg->sign_btnClick(); }));
     ASSERT_TRUE(Dlg->FormClose());
     Dlg->FormDestroy();
     Dlg.reset();

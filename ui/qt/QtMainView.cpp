@@ -6,11 +6,8 @@
 #include "ui/U_TaskBarProgressUnit.h"
 #include "ui/qt/LauncherTaskbarPort.h"
 
-#include <QActionGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QMenu>
-#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTextCursor>
 #include <QTimer>
@@ -65,28 +62,6 @@ void TQtMainView::Attach(TMainDlg& Dlg) {
     ForwardSignal(sign_btn, &QPushButton::clicked, &TMainDlg::sign_btnClick);
     ForwardSignal(Clearlog_btn, &QPushButton::clicked, &TMainDlg::Clearlog_btnClick);
     ForwardSignal(Quit1, &QAction::triggered, &TMainDlg::Quit1Click);
-    QAction* SignFailedAgain = new QAction(QStringLiteral("Sign &failed files again"), File1);
-    File1->insertAction(Quit1, SignFailedAgain);
-    ForwardSignal(SignFailedAgain, &QAction::triggered, &TMainDlg::SignFailedAgain1Click);
-    auto* AtOnceGroup = new QActionGroup(File1);
-    for (const int Count : {1, 2, 4, 8}) {
-        QAction* Choice =
-            new QAction(QStringLiteral("Sign up to %1 files at once").arg(Count), AtOnceGroup);
-        Choice->setCheckable(true);
-        Choice->setData(Count);
-        File1->insertAction(SignFailedAgain, Choice);
-        connect(Choice, &QAction::triggered, this, [this, Count] {
-            Controller->Guard([this, Count] { Controller->FilesAtOnceClick(Count); });
-        });
-    }
-    File1->insertSeparator(SignFailedAgain);
-    File1->insertSeparator(Quit1);
-    AtOnce = AtOnceGroup;
-    // Read when the menu opens: the store is ready only after start-up.
-    connect(File1, &QMenu::aboutToShow, this,
-            [this] { Controller->Guard([this] { SetFilesAtOnce(Controller->FilesAtOnce()); }); });
-    auto* Escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    ForwardSignal(Escape, &QShortcut::activated, &TMainDlg::CancelKeyPress);
     ForwardSignal(OpenLog1, &QAction::triggered, &TMainDlg::OpenLog1Click);
     ForwardSignal(Checkforupdate1, &QAction::triggered, &TMainDlg::Checkforupdate1Click);
     ForwardSignal(About1, &QAction::triggered, &TMainDlg::About1Click);
@@ -340,20 +315,4 @@ IUiDispatcher& TQtMainView::Dispatcher() {
 
 std::unique_ptr<ITaskbarPort> TQtMainView::CreateTaskbarPort() {
     return CreateLauncherTaskbarPort();
-}
-
-void TQtMainView::SetBatchRunning(bool Running) {
-    // The window keeps repainting and moving; only what would change the
-    // batch or its settings is disabled.
-    for (QWidget* Control : std::initializer_list<QWidget*>{
-             SignToolGroup, TimestampGroup, CertificateGroup, add_btn, remove_btn, ignore_btn})
-        Control->setEnabled(!Running);
-    for (QAction* Choice : AtOnce->actions())
-        Choice->setEnabled(!Running);
-    sign_btn->setText(Running ? QStringLiteral("Stop") : QStringLiteral("Sign"));
-}
-
-void TQtMainView::SetFilesAtOnce(int Count) {
-    for (QAction* Choice : AtOnce->actions())
-        Choice->setChecked(Choice->data().toInt() == Count);
 }

@@ -10,7 +10,6 @@
 
 #include <functional>
 
-class QActionGroup;
 class TMainDlg;
 
 class TQtMainView : public TQtMainForm, public IMainView {
@@ -63,9 +62,7 @@ public:
     std::unique_ptr<ITaskbarPort> CreateTaskbarPort() override;
 
     // The status shown by a row's picture (for the window's own checks).
-    TSignStatus RowStatus(int Index) const override;
-    void SetBatchRunning(bool Running) override;
-    void SetFilesAtOnce(int Count) override;
+    TSignStatus RowStatus(int Index) const;
 
 protected:
     void closeEvent(QCloseEvent* Event) override;
@@ -86,6 +83,4 @@ private:
     TMainDlg* Controller = nullptr;
     QString LastFileName;
     bool ActivationPosted = false;
-    // "Sign up to N files at once", made by Attach.
-    QActionGroup* AtOnce = nullptr;
 };

@@ -547,14 +547,6 @@ void TMainWindow::SetRowStatus(int Index, TSignStatus Status) {
     SendMessageA(Control(IDC_LST), LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&Item));
 }
 
-TSignStatus TMainWindow::RowStatus(int Index) const {
-    LVITEMA Item{};
-    Item.mask = LVIF_IMAGE;
-    Item.iItem = Index;
-    SendMessageA(Control(IDC_LST), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&Item));
-    return static_cast<TSignStatus>(Item.iImage);
-}
-
 void TMainWindow::ScrollRowIntoView(int Index) {
     ListView_EnsureVisible(Control(IDC_LST), Index, TRUE);
 }

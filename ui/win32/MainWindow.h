@@ -56,7 +56,6 @@ public:
     std::string RowCaption(int Index) const override;
     bool RowSelected(int Index) const override;
     void SetRowStatus(int Index, TSignStatus Status) override;
-    TSignStatus RowStatus(int Index) const override;
     void ScrollRowIntoView(int Index) override;
     void RedrawList() override;
     void AddLogText(const std::string& Text) override;

@@ -227,8 +227,6 @@ TEST_F(QtProgramTest, ABatchOfOneFileShowsAnEmptyBarNotABusyOne) {
         BusyAtSummary = W().pb->minimum() == W().pb->maximum();
     };
     QTest::mouseClick(W().sign_btn, Qt::LeftButton);
-    // The batch ends on the window's thread once its files are signed.
-    QTRY_COMPARE_WITH_TIMEOUT(Desktop.Messages.size(), std::size_t(1), 120000);
     ASSERT_EQ(Desktop.Messages.size(), 1u);
     EXPECT_FALSE(BusyAtSummary);
     EXPECT_NE(W().pb->minimum(), W().pb->maximum());
@@ -321,8 +319,6 @@ TEST_F(QtProgramTest, BatchSignsRealFilesAndReportsEachOutcome) {
     int PositionAtSummary = -1;
     Desktop.WhileAsked = [&](const TAskedMessage&) { PositionAtSummary = W().pb->value(); };
     QTest::mouseClick(W().sign_btn, Qt::LeftButton);
-    // The batch ends on the window's thread once its files are signed.
-    QTRY_COMPARE_WITH_TIMEOUT(Desktop.Messages.size(), std::size_t(1), 120000);
 
     ASSERT_EQ(Desktop.Messages.size(), 1u);
     EXPECT_EQ(Desktop.Messages[0].Caption, "Quorvel");
