@@ -12,6 +12,8 @@
 #include <QMouseEvent>
 #include <QProxyStyle>
 
+#include <algorithm>
+
 void TClickLabel::mouseReleaseEvent(QMouseEvent* Event) {
     QLabel::mouseReleaseEvent(Event);
     if (Event->button() == Qt::LeftButton && rect().contains(Event->position().toPoint()))
@@ -116,6 +118,10 @@ TQtMainForm::TQtMainForm(QWidget* Parent) : QMainWindow(Parent) {
     QFont Link = downloadSDK_lbl->font();
     Link.setUnderline(true);
     downloadSDK_lbl->setFont(Link);
+    // The designed 48 x 13 cuts "Download" in many fonts: keep the designed
+    // place and grow to the text.
+    downloadSDK_lbl->resize(std::max(48, downloadSDK_lbl->sizeHint().width()),
+                            std::max(13, downloadSDK_lbl->sizeHint().height()));
     downloadSDK_lbl->setStyleSheet(QStringLiteral("color: blue;"));
     downloadSDK_lbl->setCursor(Qt::PointingHandCursor);
     downloadSDK_lbl->hide();
